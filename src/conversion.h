@@ -27,6 +27,10 @@ struct conversion_state {
 	int output_failed;        // a write of the tape or debug listing failed
 };
 
+// A conversion before it begins.
+const conversion_state new_conversion = {nullptr, nullptr, nullptr, nullptr,
+                                         0, NO_START, 1, 0, 0};
+
 extern conversion_state state;
 
 // Reads the whole listing and punches its words; 0 when the tape is

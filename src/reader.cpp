@@ -5,8 +5,7 @@
 
 #include "conversion.h"
 
-conversion_state state = {nullptr, nullptr, nullptr, nullptr,
-                          0, NO_START, 1, 0, 0};
+conversion_state state = new_conversion;
 
 // A failed read is not the end of the listing: it stops the reader.
 enum { READ_FAILED = EOF - 1 };

@@ -40,9 +40,7 @@ TEST(FailingTape, StopsAtTheFirstFailedFrame)
 		SCOPED_TRACE("room for " + std::to_string(room) + " frames");
 		limited_tape tape{"", room};
 		cookie_io_functions_t io{nullptr, write_limited, nullptr, nullptr};
-		state = conversion_state{};
-		state.start = NO_START;
-		state.check_commas = 1;
+		state = new_conversion;
 		state.tape_name = "tape.rim";
 		state.listing = fmemopen(const_cast<char *>(listing),
 		                         sizeof listing - 1, "r");

@@ -57,8 +57,12 @@ outcome convert(const uint8_t *data, size_t size, bool to_tape)
 	stdout = saved_stdout;
 	stderr = saved_stderr;
 
-	outcome o{result, state.pair_count, state.start, !state.check_commas,
-	          std::string(out, out_size), std::string(err, err_size)};
+	outcome o{result,
+	          state.pair_count,
+	          state.start,
+	          !state.check_commas,
+	          std::string(out, out_size),
+	          std::string(err, err_size)};
 	free(out);
 	free(err);
 	return o;
@@ -66,8 +70,7 @@ outcome convert(const uint8_t *data, size_t size, bool to_tape)
 
 int word_at(const std::string &tape, size_t at)
 {
-	return (tape[at] & 077) << 12 | (tape[at + 1] & 077) << 6 |
-	       (tape[at + 2] & 077);
+	return (tape[at] & 077) << 12 | (tape[at + 1] & 077) << 6 | (tape[at + 2] & 077);
 }
 
 } // namespace

@@ -9,10 +9,10 @@
 enum {
 	LAST_ADDRESS = 07777,
 	LARGEST_WORD = 0777777,
-	DEPOSIT_WORD = 0320000,  // dio: the loader deposits the next word here
-	START_WORD = 0600000,    // jmp: the loader starts the program here
-	START_AWAITED = 010000,  // start keyword read, its address not yet
-	NO_START = -1            // no start keyword read
+	DEPOSIT_WORD = 0320000, // dio: the loader deposits the next word here
+	START_WORD = 0600000,   // jmp: the loader starts the program here
+	START_AWAITED = 010000, // start keyword read, its address not yet
+	NO_START = -1           // no start keyword read
 };
 
 struct conversion_state {
@@ -20,16 +20,17 @@ struct conversion_state {
 	FILE *tape;               // null: print the debug listing instead
 	const char *listing_name; // file names, for messages
 	const char *tape_name;
-	int pair_count;           // word pairs punched so far
-	int start;                // NO_START, START_AWAITED or the start address
-	int check_commas;         // a number before a comma must match the location
-	int line_open;            // debug listing: the last word ended in a comma
-	int output_failed;        // a write of the tape or debug listing failed
+	int pair_count;    // word pairs punched so far
+	int start;         // NO_START, START_AWAITED or the start address
+	int check_commas;  // a number before a comma must match the location
+	int line_open;     // debug listing: the last word ended in a comma
+	int output_failed; // a write of the tape or debug listing failed
 };
 
-// A conversion before it begins.
-const conversion_state new_conversion = {nullptr, nullptr, nullptr, nullptr,
-                                         0, NO_START, 1, 0, 0};
+// A conversion before it begins: no streams or names yet, no pairs, no
+// start keyword, and the comma check in force.
+const conversion_state new_conversion = {nullptr,  nullptr, nullptr, nullptr, 0,
+                                         NO_START, 1,       0,       0};
 
 extern conversion_state state;
 

@@ -24,8 +24,7 @@ static int same_file(FILE *listing, const char *tape_name)
 
 	if (fstat(fileno(listing), &in) != 0 || stat(tape_name, &out) != 0)
 		return 0;
-	return S_ISREG(out.st_mode) && in.st_dev == out.st_dev &&
-	       in.st_ino == out.st_ino;
+	return S_ISREG(out.st_mode) && in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 }
 
 int main(int argc, char **argv)
@@ -39,14 +38,13 @@ int main(int argc, char **argv)
 	state.listing_name = listing_name;
 	state.tape_name = tape_name;
 	if (!(state.listing = fopen(listing_name, "r"))) {
-		fprintf(stderr, "%s could not be opened: %s\n", listing_name,
-		        strerror(errno));
+		fprintf(stderr, "%s could not be opened: %s\n", listing_name, strerror(errno));
 		return 1;
 	}
 	if (!debug) {
 		if (same_file(state.listing, tape_name)) {
-			fprintf(stderr, "%s and %s are the same file\n",
-			        listing_name, tape_name);
+			fprintf(stderr, "%s and %s are the same file\n", listing_name,
+			        tape_name);
 			return 1;
 		}
 		if (!(state.tape = fopen(tape_name, "wb"))) {
@@ -62,8 +60,7 @@ int main(int argc, char **argv)
 
 	int started = state.start >= 0 && state.start <= LAST_ADDRESS;
 	if (state.pair_count > 0 || started) {
-		fprintf(stderr, "Punched %d word-pairs to %s", state.pair_count,
-		        tape_name);
+		fprintf(stderr, "Punched %d word-pairs to %s", state.pair_count, tape_name);
 		if (started)
 			fprintf(stderr, ", start = %4.4o", state.start);
 		fprintf(stderr, "\n");

@@ -15,8 +15,8 @@ static int output_failure(int error)
 {
 	if (!state.output_failed) {
 		if (state.tape)
-			fprintf(stderr, "%s could not be written: %s\n",
-			        state.tape_name, strerror(error));
+			fprintf(stderr, "%s could not be written: %s\n", state.tape_name,
+			        strerror(error));
 		else
 			fprintf(stderr, "standard output could not be written: %s\n",
 			        strerror(error));

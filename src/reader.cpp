@@ -27,8 +27,8 @@ static int next_char()
 	int c = getc(state.listing);
 
 	if (c == EOF && ferror(state.listing)) {
-		fprintf(stderr, "%s could not be read: %s\n",
-		        state.listing_name, strerror(errno));
+		fprintf(stderr, "%s could not be read: %s\n", state.listing_name,
+		        strerror(errno));
 		return READ_FAILED;
 	}
 	return c;

@@ -42,8 +42,7 @@ TEST(FailingTape, StopsAtTheFirstFailedFrame)
 		cookie_io_functions_t io{nullptr, write_limited, nullptr, nullptr};
 		state = new_conversion;
 		state.tape_name = "tape.rim";
-		state.listing = fmemopen(const_cast<char *>(listing),
-		                         sizeof listing - 1, "r");
+		state.listing = fmemopen(const_cast<char *>(listing), sizeof listing - 1, "r");
 		state.tape = fopencookie(&tape, "w", io);
 		ASSERT_TRUE(state.listing && state.tape);
 		setvbuf(state.tape, nullptr, _IONBF, 0);
@@ -58,8 +57,9 @@ TEST(FailingTape, StopsAtTheFirstFailedFrame)
 		EXPECT_EQ(result, fits ? 0 : 1);
 		EXPECT_EQ(tape.bytes, whole.substr(0, room));
 		EXPECT_EQ(state.pair_count, static_cast<int>(std::min<size_t>(room / 6, 2)));
-		EXPECT_EQ(messages, fits ? "" : "tape.rim could not be written: "
-		                                 + std::string(strerror(ENOSPC)) + "\n");
+		EXPECT_EQ(messages, fits ? ""
+		                         : "tape.rim could not be written: " +
+		                                    std::string(strerror(ENOSPC)) + "\n");
 	}
 }
 

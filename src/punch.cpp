@@ -29,9 +29,7 @@ int punch_frame(int frame)
 {
 	if (state.output_failed)
 		return 1;
-	if (putc(frame, state.tape) == EOF)
-		return output_failure(errno);
-	return 0;
+	return putc_unlocked(frame, state.tape) == EOF ? output_failure(errno) : 0;
 }
 
 // The debug listing puts an address word and its data word on one line.
@@ -47,7 +45,13 @@ static int print_word(int word)
 		end = ',';
 		state.line_open = 1;
 	}
-	if (printf("%6.6o%c", word, end) < 0)
+	// Six octal digits and the separator, as "%6.6o%c" would print them,
+	// without parsing a format for each of millions of words.
+	FILE *out = stdout;
+	for (int shift = 15; shift >= 0; shift -= 3)
+		if (putc_unlocked('0' + (word >> shift & 7), out) == EOF)
+			return output_failure(errno);
+	if (putc_unlocked(end, out) == EOF)
 		return output_failure(errno);
 	return 0;
 }
@@ -56,12 +60,15 @@ int punch_word(int word)
 {
 	if (state.output_failed)
 		return 1;
-	if (!state.tape)
+	FILE *tape = state.tape;
+	if (!tape)
 		return print_word(word);
-	if (punch_frame(BINARY_HOLE | (word >> 12 & 077)) ||
-	    punch_frame(BINARY_HOLE | (word >> 6 & 077)) ||
-	    punch_frame(BINARY_HOLE | (word & 077)))
-		return 1;
+	// The frames are written here rather than through punch_frame: a
+	// call for each frame would cost more than the frame itself.
+	if (putc_unlocked(BINARY_HOLE | (word >> 12 & 077), tape) == EOF ||
+	    putc_unlocked(BINARY_HOLE | (word >> 6 & 077), tape) == EOF ||
+	    putc_unlocked(BINARY_HOLE | (word & 077), tape) == EOF)
+		return output_failure(errno);
 	return 0;
 }
 

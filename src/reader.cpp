@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include <unistd.h>
+
 #include "conversion.h"
 
 conversion_state state = new_conversion;
@@ -22,16 +24,19 @@ static int is_letter(int c)
 	return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-static int next_char()
-{
-	int c = getc(state.listing);
+// The reader walks its own buffer, filled a block at a time, with its
+// position in local variables: far cheaper than a call into the stream, or
+// a store to memory, for every character.
+static unsigned char buffer[1 << 17];
 
-	if (c == EOF && ferror(state.listing)) {
+static int end_of_listing()
+{
+	if (ferror(state.listing)) {
 		fprintf(stderr, "%s could not be read: %s\n", state.listing_name,
 		        strerror(errno));
 		return READ_FAILED;
 	}
-	return c;
+	return EOF;
 }
 
 static int punch_pair(int location, int word)
@@ -42,31 +47,65 @@ static int punch_pair(int location, int word)
 	return 0;
 }
 
+// Where the reader is, apart from reading numbers: still in the blanks
+// that may come before a title, in a comment, or in the text itself.
+enum { LEADING_BLANKS, COMMENT, TEXT };
+
 int convert_listing()
 {
-	int location = 4; // where the loader's own first words leave off
+	// A whole block is waited for; from a terminal, where a person types
+	// the listing, take what each read brings instead.
+	size_t block = isatty(fileno(state.listing)) ? 1 : sizeof buffer;
+	const unsigned char *next = buffer, *end = buffer;
+	int skipping = LEADING_BLANKS;
+	int location = 4; // a listing without a label begins at 4
 	int pending = -1; // the number being read, or -1
 	int result = 0;
-	int c;
-
-	// A letter before anything else makes the first line a title: it is
-	// taken as a slash, which opens a comment.
-	do
-		c = next_char();
-	while (is_blank(c));
-	if (is_letter(c))
-		c = '/';
 
 	for (;;) {
-		if (c == READ_FAILED)
-			return 1;
+		int c;
+		if (next < end)
+			c = *next++;
+		else {
+			next = buffer;
+			end = buffer + fread(buffer, 1, block, state.listing);
+			c = next < end ? *next++ : end_of_listing();
+			if (c == READ_FAILED)
+				return 1;
+		}
+
+		if (skipping != TEXT) {
+			if (skipping == COMMENT) {
+				// A comment ends at the line end, or the end of the
+				// file, which are then dealt with as usual.
+				if (c != '\n' && c != EOF)
+					continue;
+			} else {
+				// A letter before anything else makes the first line
+				// a title: it is taken as a slash, which opens a
+				// comment.
+				if (is_blank(c))
+					continue;
+				if (is_letter(c))
+					c = '/';
+			}
+			skipping = TEXT;
+		}
+
 		if (c >= '0' && c <= '7') {
+			// Most of a listing is digits: take the rest of the number
+			// straight from the buffer.
 			pending = pending == -1 ? c - '0' : pending * 8 + (c - '0');
+			unsigned digit;
+			while (pending <= LARGEST_WORD && next < end &&
+			       (digit = *next - '0') < 8) {
+				pending = pending * 8 + static_cast<int>(digit);
+				next++;
+			}
 			if (pending > LARGEST_WORD) {
 				fprintf(stderr, "Invalid data: %o > 777777\n", pending);
 				return 1;
 			}
-			c = next_char();
 			continue;
 		}
 
@@ -100,12 +139,7 @@ int convert_listing()
 			}
 			pending = -1;
 		} else if (c == '/') {
-			// A comment runs to the end of the line; the newline or the
-			// end of the file that closes it is dealt with as usual.
-			do
-				c = next_char();
-			while (c != '\n' && c != EOF && c != READ_FAILED);
-			continue;
+			skipping = COMMENT;
 		} else if (pending != -1) {
 			if (location > LAST_ADDRESS) {
 				fprintf(stderr, "Address overflowed with data: %6.6o\n",
@@ -120,7 +154,6 @@ int convert_listing()
 
 		if (c == EOF)
 			break;
-		c = next_char();
 	}
 
 	if (state.start == NO_START) {

@@ -8,10 +8,10 @@
 #include "conversion.h"
 #include "version.h"
 
-// Larger buffers than a file's block size make far fewer system calls,
-// which dominate the cost of a large listing; memory use stays fixed.
-enum { BUFFER_SIZE = 1 << 17 };
-static char listing_buffer[BUFFER_SIZE], tape_buffer[BUFFER_SIZE];
+// A larger buffer than a file's block size makes far fewer system calls,
+// which dominate the cost of a large tape; memory use stays fixed. (The
+// reader reads the listing in blocks of its own.)
+static char output_buffer[1 << 17];
 
 static int usage(int argc, const char *name)
 {
@@ -47,7 +47,6 @@ int main(int argc, char **argv)
 		fprintf(stderr, "%s could not be opened: %s\n", listing_name, strerror(errno));
 		return 1;
 	}
-	setvbuf(state.listing, listing_buffer, _IOFBF, sizeof listing_buffer);
 	if (!debug) {
 		if (same_file(state.listing, tape_name)) {
 			fprintf(stderr, "%s and %s are the same file\n", listing_name,
@@ -59,9 +58,9 @@ int main(int argc, char **argv)
 			        strerror(errno));
 			return 1;
 		}
-		setvbuf(state.tape, tape_buffer, _IOFBF, sizeof tape_buffer);
+		setvbuf(state.tape, output_buffer, _IOFBF, sizeof output_buffer);
 	} else if (!isatty(fileno(stdout)))
-		setvbuf(stdout, tape_buffer, _IOFBF, sizeof tape_buffer);
+		setvbuf(stdout, output_buffer, _IOFBF, sizeof output_buffer);
 
 	int result = convert_listing();
 	fclose(state.listing);

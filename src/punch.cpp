@@ -27,8 +27,6 @@ static int output_failure(int error)
 
 int punch_frame(int frame)
 {
-	if (state.output_failed)
-		return 1;
 	return putc_unlocked(frame, state.tape) == EOF ? output_failure(errno) : 0;
 }
 
@@ -56,20 +54,17 @@ static int print_word(int word)
 	return 0;
 }
 
-int punch_word(int word)
+// Everything punch_word calls is inlined into it: a call for each frame
+// would cost more than the frame itself.
+[[gnu::flatten]] int punch_word(int word)
 {
 	if (state.output_failed)
 		return 1;
-	FILE *tape = state.tape;
-	if (!tape)
+	if (!state.tape)
 		return print_word(word);
-	// The frames are written here rather than through punch_frame: a
-	// call for each frame would cost more than the frame itself.
-	if (putc_unlocked(BINARY_HOLE | (word >> 12 & 077), tape) == EOF ||
-	    putc_unlocked(BINARY_HOLE | (word >> 6 & 077), tape) == EOF ||
-	    putc_unlocked(BINARY_HOLE | (word & 077), tape) == EOF)
-		return output_failure(errno);
-	return 0;
+	return punch_frame(BINARY_HOLE | (word >> 12 & 077)) ||
+	       punch_frame(BINARY_HOLE | (word >> 6 & 077)) ||
+	       punch_frame(BINARY_HOLE | (word & 077));
 }
 
 int finish_output()

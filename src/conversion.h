@@ -38,9 +38,13 @@ extern conversion_state state;
 // complete, 1 on any failure (already reported on standard error).
 int convert_listing();
 
-// Punch one word as three tape frames, or print it in the debug listing.
-// Both return 0, or 1 once the output has failed (reported once).
+// Punch one word as three tape frames, or print it in the debug listing;
+// 0, or 1 once the output has failed (reported once), after which nothing
+// more is written.
 int punch_word(int word);
+
+// Write one frame to the tape; 0, or 1 if the write failed (reported once).
+// Only punch_word calls it, having checked that the output has not failed.
 int punch_frame(int frame);
 
 // Flush and close the tape, or flush standard output in debug mode;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "conversion.h"
+#include "platform.h"
 
 // Every frame carries the eighth hole, which marks it as binary; the
 // seventh stays clear and the low six carry the word.

@@ -2,10 +2,9 @@
 // image, or print the words it would punch.
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "conversion.h"
+#include "platform.h"
 #include "version.h"
 
 // A larger buffer than a file's block size makes far fewer system calls,
@@ -20,17 +19,6 @@ static int usage(int argc, const char *name)
 	fprintf(stderr, "Usage: %s octfile rimfile\n", name);
 	fprintf(stderr, "       %s octfile --debug\n", name);
 	return 1;
-}
-
-// Opening the tape truncates it; if it is the listing under the same or
-// another name, the user's source would be lost before it is read.
-static int same_file(FILE *listing, const char *tape_name)
-{
-	struct stat in, out;
-
-	if (fstat(fileno(listing), &in) != 0 || stat(tape_name, &out) != 0)
-		return 0;
-	return S_ISREG(out.st_mode) && in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 }
 
 int main(int argc, char **argv)
@@ -48,6 +36,9 @@ int main(int argc, char **argv)
 		return 1;
 	}
 	if (!debug) {
+		// Opening the tape truncates it; if it is the listing under the
+		// same or another name, the user's source would be lost before
+		// it is read.
 		if (same_file(state.listing, tape_name)) {
 			fprintf(stderr, "%s and %s are the same file\n", listing_name,
 			        tape_name);
@@ -59,7 +50,7 @@ int main(int argc, char **argv)
 			return 1;
 		}
 		setvbuf(state.tape, output_buffer, _IOFBF, sizeof output_buffer);
-	} else if (!isatty(fileno(stdout)))
+	} else if (!is_terminal(stdout))
 		setvbuf(stdout, output_buffer, _IOFBF, sizeof output_buffer);
 
 	int result = convert_listing();

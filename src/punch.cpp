@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "conversion.h"
+#include "platform.h"
 
 // Every frame carries the eighth hole, which marks it as binary; the
 // seventh stays clear and the low six carry the word.
@@ -74,7 +75,11 @@ int finish_output()
 			return output_failure(errno);
 		return state.output_failed;
 	}
-	int failed = fclose(state.tape) == EOF ? output_failure(errno) : 0;
+	// The last block is written by the flush, whose failure fclose does
+	// not report in every C runtime (wine's msvcrt loses it).
+	int failed = fflush(state.tape) == EOF ? output_failure(errno) : 0;
+	if (fclose(state.tape) == EOF)
+		failed = output_failure(errno);
 	state.tape = nullptr;
 	return failed | state.output_failed;
 }

@@ -3,9 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include <unistd.h>
-
 #include "conversion.h"
+#include "platform.h"
 
 conversion_state state = new_conversion;
 
@@ -55,7 +54,7 @@ int convert_listing()
 {
 	// A whole block is waited for; from a terminal, where a person types
 	// the listing, take what each read brings instead.
-	size_t block = isatty(fileno(state.listing)) ? 1 : sizeof buffer;
+	size_t block = is_terminal(state.listing) ? 1 : sizeof buffer;
 	const unsigned char *next = buffer, *end = buffer;
 	int skipping = LEADING_BLANKS;
 	int location = 4; // a listing without a label begins at 4

@@ -1,5 +1,7 @@
-# Packages, made with cpack from the build folder (cpack -G DEB). Every
-# package carries the licence.
+# Packages, made with cpack from the build folder:
+#   cpack -G DEB                          the Debian package
+# Every package carries the licence. The Debian package is laid out as
+# Debian's policy asks (see debian-layout.cmake) so that lintian passes it.
 
 install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
@@ -7,16 +9,57 @@ set(CPACK_PACKAGE_VENDOR "tapewright")
 set(CPACK_PACKAGE_CONTACT
     "tapewright maintainers <maintainers@users.noreply.c-seed-77ce82ac.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+# Package managers show this as it is written: keep the lines short.
 set(CPACK_PACKAGE_DESCRIPTION
-    "tapewright turns a text listing of octal numbers (load addresses, data \
-words, comments and a start statement) into a paper-tape image that a DEC \
-PDP-1 loads in its read-in mode, or prints the words it would punch. It is \
-for people who bring old programs back to life on real machines and \
-simulators, and for the build scripts that call it.")
+    "tapewright turns a text listing of octal numbers (load addresses, data
+words, comments and a start statement) into a paper-tape image that a
+DEC PDP-1 loads in its read-in mode, or prints the words it would punch.
+It is for people who bring old programs back to life on real machines
+and in simulators such as simh's pdp1, and for the build scripts that
+call it.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
+# The Debian package. Its revision, 1, is the first packaging of this
+# version; cmake/debian/changelog must have an entry for it.
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/debian-layout.cmake)
+
+# Debian wants the licence as its copyright file, in a form that tools
+# can read; it is made from LICENSE so that the two cannot drift apart.
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
+if(NOT licence MATCHES "Copyright \\(c\\) ([^\n]+)\n\n(Permission is hereby granted.*)$")
+  message(FATAL_ERROR "LICENSE: no copyright line followed by the MIT licence")
+endif()
+set(copyright_holders "${CMAKE_MATCH_1}")
+string(STRIP "${CMAKE_MATCH_2}" licence_terms)
+# Each line of the licence indented by one blank; a blank line becomes " .".
+string(REPLACE "\n\n" "\n.\n" licence_terms "${licence_terms}")
+string(REPLACE "\n" "\n " licence_terms "${licence_terms}")
+file(WRITE ${PROJECT_BINARY_DIR}/debian/copyright
+"Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Upstream-Name: ${PROJECT_NAME}
+
+Files: *
+Copyright: ${copyright_holders}
+License: Expat
+
+License: Expat
+ ${licence_terms}
+")
+configure_file(cmake/debian/changelog ${PROJECT_BINARY_DIR}/debian/changelog
+               @ONLY)
+configure_file(cmake/debian/lintian-overrides
+               ${PROJECT_BINARY_DIR}/debian/lintian-overrides COPYONLY)
+# For the scripts that cpack runs, which see only CPACK_ variables.
+set(CPACK_TAPEWRIGHT_DEBIAN_DIR ${PROJECT_BINARY_DIR}/debian)
+set(CPACK_TAPEWRIGHT_BINDIR ${CMAKE_INSTALL_BINDIR})
+set(CPACK_TAPEWRIGHT_MANDIR ${CMAKE_INSTALL_MANDIR})
+set(CPACK_TAPEWRIGHT_DOCDIR ${CMAKE_INSTALL_DOCDIR})
+set(CPACK_TAPEWRIGHT_STRIP ${CMAKE_STRIP})
+find_program(CPACK_TAPEWRIGHT_GZIP gzip)
+
 include(CPack)

@@ -26,7 +26,18 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Checked when cpack runs, not here: the tools may be installed after
+# configuring.
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack-checks.cmake)
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/debian-layout.cmake)
+foreach(tool dpkg-shlibdeps file)
+  find_program(tool_path ${tool})
+  if(NOT tool_path)
+    message(STATUS "${tool} not found: cpack -G DEB will stop "
+                   "(apt-get install dpkg-dev file)")
+  endif()
+  unset(tool_path CACHE)
+endforeach()
 
 # Debian wants the licence as its copyright file, in a form that tools
 # can read; it is made from LICENSE so that the two cannot drift apart.
@@ -60,6 +71,5 @@ set(CPACK_TAPEWRIGHT_BINDIR ${CMAKE_INSTALL_BINDIR})
 set(CPACK_TAPEWRIGHT_MANDIR ${CMAKE_INSTALL_MANDIR})
 set(CPACK_TAPEWRIGHT_DOCDIR ${CMAKE_INSTALL_DOCDIR})
 set(CPACK_TAPEWRIGHT_STRIP ${CMAKE_STRIP})
-find_program(CPACK_TAPEWRIGHT_GZIP gzip)
 
 include(CPack)

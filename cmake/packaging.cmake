@@ -1,5 +1,6 @@
 # Packages, made with cpack from the build folder:
 #   cpack -G DEB                          the Debian package
+#   cpack --config CPackSourceConfig.cmake  the source release
 # Every package carries the licence. The Debian package is laid out as
 # Debian's policy asks (see debian-layout.cmake) so that lintian passes it.
 
@@ -72,4 +73,32 @@ set(CPACK_TAPEWRIGHT_MANDIR ${CMAKE_INSTALL_MANDIR})
 set(CPACK_TAPEWRIGHT_DOCDIR ${CMAKE_INSTALL_DOCDIR})
 set(CPACK_TAPEWRIGHT_STRIP ${CMAKE_STRIP})
 
+# The source release, tapewright-VERSION.tar.gz: the tree as it is
+# tracked, without build folders, version-control files, editor and
+# scratch files, or packages and tapes made from it.
+set(CPACK_SOURCE_GENERATOR TGZ)
+set(CPACK_SOURCE_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION})
+# The patterns are regular expressions on whole paths: anchor them at the
+# source folder, which may itself live under a folder called build.
+string(REGEX REPLACE "([][+.*()^$?|\\])" "\\\\\\1" source_dir
+       "${PROJECT_SOURCE_DIR}")
+string(REGEX REPLACE "([][+.*()^$?|\\])" "\\\\\\1" binary_dir
+       "${PROJECT_BINARY_DIR}")
+set(ignored
+    "^${binary_dir}/"
+    "^${source_dir}/build[^/]*/"
+    "^${source_dir}/_CPack_Packages/"
+    "/\\.git/"
+    "/\\.git(ignore|attributes|modules)$"
+    "/\\.(vscode|idea|cache)/"
+    "~$"
+    "/#[^/]*#$"
+    "/\\.#"
+    "\\.sw[a-z]$"
+    "/\\.DS_Store$"
+    "\\.(orig|rej|bak|tmp|rim|deb|tar\\.gz|zip)$"
+    "/(core|perf\\.data[^/]*|compile_commands\\.json)$")
+# CPack writes the list into its configuration as a string, where each
+# backslash needs another.
+string(REPLACE "\\" "\\\\" CPACK_SOURCE_IGNORE_FILES "${ignored}")
 include(CPack)

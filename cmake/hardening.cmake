@@ -31,8 +31,8 @@ endif()
 add_compile_options($<$<CONFIG:${release_configs}>:-fstack-protector-strong>)
 
 # Every release configuration optimises, which _FORTIFY_SOURCE needs.
-# A toolchain that already defines it (at 2 or higher) keeps its own
-# level; defining it again with another value would only warn.
+# A toolchain that already defines it keeps its own level: defining it
+# again with another value warns, which -Werror turns into a failure.
 include(CheckCXXSourceCompiles)
 set(CMAKE_REQUIRED_FLAGS -O2)
 check_cxx_source_compiles([[

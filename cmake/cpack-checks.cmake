@@ -1,0 +1,34 @@
+# Read by cpack once for each package it makes, with CPACK_GENERATOR
+# naming that package's generator.
+
+if(CPACK_GENERATOR STREQUAL "DEB")
+  # Without dpkg-shlibdeps cpack would still make a package, but one with
+  # no Depends line, which installs where it cannot run; without file it
+  # fails with a message that names neither. gzip compresses the manual
+  # page and the changelog. The tools are looked up as cpack looks them
+  # up: a program is a file that may be executed.
+  cmake_policy(PUSH)
+  cmake_policy(SET CMP0109 NEW)
+  foreach(tool dpkg-shlibdeps file gzip)
+    find_program(tool_path ${tool})
+    if(NOT tool_path)
+      message(FATAL_ERROR "cpack -G DEB stops: ${tool} is not installed, and "
+              "without it the package cannot be made complete. Install it "
+              "(apt-get install dpkg-dev file gzip) and run cpack again.")
+    endif()
+    string(TOUPPER "CPACK_TAPEWRIGHT_${tool}" name)
+    string(REPLACE "-" "_" name "${name}")
+    set(${name} "${tool_path}")
+    unset(tool_path CACHE)
+  endforeach()
+  cmake_policy(POP)
+
+  # The package's version must be the changelog's latest entry.
+  file(STRINGS ${CPACK_TAPEWRIGHT_DEBIAN_DIR}/changelog latest LIMIT_COUNT 1)
+  set(version "${CPACK_PACKAGE_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE}")
+  if(NOT latest MATCHES "^tapewright \\(([^)]*)\\)" OR
+     NOT CMAKE_MATCH_1 STREQUAL version)
+    message(FATAL_ERROR "cmake/debian/changelog has no entry for ${version} "
+            "at the top: add one")
+  endif()
+endif()

@@ -25,7 +25,9 @@ include(CheckPIESupported)
 check_pie_supported(OUTPUT_VARIABLE pie_message LANGUAGES CXX)
 if(CMAKE_CXX_LINK_PIE_SUPPORTED)
   add_compile_options($<$<CONFIG:${release_configs}>:-fPIE>)
-  add_link_options($<$<CONFIG:${release_configs}>:-pie>)
+  # Only a program is linked as PIE; a shared module (a test's) is not.
+  add_link_options(
+    "$<$<AND:$<CONFIG:${release_configs}>,$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>>:-pie>")
 endif()
 
 add_compile_options($<$<CONFIG:${release_configs}>:-fstack-protector-strong>)

@@ -14,7 +14,7 @@ namespace {
 
 struct outcome {
 	int result;
-	int pair_count;
+	long long pair_count;
 	int start;
 	int comma_warned;
 	std::string output;   // the tape, or the debug listing

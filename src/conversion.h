@@ -20,11 +20,12 @@ struct conversion_state {
 	FILE *tape;               // null: print the debug listing instead
 	const char *listing_name; // file names, for messages
 	const char *tape_name;
-	int pair_count;    // word pairs punched so far
-	int start;         // NO_START, START_AWAITED or the start address
-	int check_commas;  // a number before a comma must match the location
-	int line_open;     // debug listing: the last word ended in a comma
-	int output_failed; // a write of the tape or debug listing failed
+	long long pair_count; // word pairs punched so far: any number, as a
+	                      // listing may run on for ever through labels
+	int start;            // NO_START, START_AWAITED or the start address
+	int check_commas;     // a number before a comma must match the location
+	int line_open;        // debug listing: the last word ended in a comma
+	int output_failed;    // a write of the tape or debug listing failed
 };
 
 // A conversion before it begins: no streams or names yet, no pairs, no

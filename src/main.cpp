@@ -68,7 +68,7 @@ int main(int argc, char **argv)
 
 	int started = state.start >= 0 && state.start <= LAST_ADDRESS;
 	if (state.pair_count > 0 || started) {
-		fprintf(stderr, "Punched %d word-pairs to %s", state.pair_count, tape_name);
+		fprintf(stderr, "Punched %lld word-pairs to %s", state.pair_count, tape_name);
 		if (started)
 			fprintf(stderr, ", start = %4.4o", state.start);
 		fprintf(stderr, "\n");

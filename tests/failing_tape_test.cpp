@@ -56,7 +56,8 @@ TEST(FailingTape, StopsAtTheFirstFailedFrame)
 		bool fits = room == whole.size();
 		EXPECT_EQ(result, fits ? 0 : 1);
 		EXPECT_EQ(tape.bytes, whole.substr(0, room));
-		EXPECT_EQ(state.pair_count, static_cast<int>(std::min<size_t>(room / 6, 2)));
+		EXPECT_EQ(state.pair_count,
+		          static_cast<long long>(std::min<size_t>(room / 6, 2)));
 		EXPECT_EQ(messages, fits ? ""
 		                         : "tape.rim could not be written: " +
 		                                    std::string(strerror(ENOSPC)) + "\n");

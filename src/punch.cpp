@@ -66,7 +66,7 @@ static inline unsigned char *put_frames(unsigned char *p, int word)
 static inline uint64_t three_frames(int word)
 {
 	auto w = static_cast<uint64_t>(word);
-	return (w >> 12 & 077) | (w >> 6 & 077) << 8 | (w & 077) << 16 |
+	return (w >> 12 | (w & 07700) << 2 | (w & 077) << 16) |
 	       static_cast<uint64_t>(BINARY_HOLE) * 0x010101;
 }
 

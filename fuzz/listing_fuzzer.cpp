@@ -2,7 +2,10 @@
 // once the debug listing, and checks what must hold for every input: a
 // result of 0 or 1, well-formed frames, a tape of whole pairs and at most
 // one end word, an end word only on success or after the comma warning,
-// and a debug listing that shows exactly the words on the tape.
+// and a debug listing that shows exactly the words on the tape. Both runs
+// are made again with blocks of a few bytes, which take the reader and
+// the output through the ends of their buffers all the time, and must
+// come out the same.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +17,7 @@ namespace {
 
 struct outcome {
 	int result;
-	int pair_count;
+	long long pair_count;
 	int start;
 	int comma_warned;
 	std::string output;   // the tape, or the debug listing
@@ -29,7 +32,8 @@ struct outcome {
 
 // The conversion prints the debug listing and its messages on the standard
 // streams; glibc lets them be pointed at memory for the length of a run.
-outcome convert(const uint8_t *data, size_t size, bool to_tape)
+outcome convert(const uint8_t *data, size_t size, bool to_tape, size_t read_block,
+                size_t write_block)
 {
 	char *out = nullptr, *err = nullptr;
 	size_t out_size = 0, err_size = 0;
@@ -38,6 +42,8 @@ outcome convert(const uint8_t *data, size_t size, bool to_tape)
 
 	stderr = open_memstream(&err, &err_size);
 	state = new_conversion;
+	state.read_block = read_block;
+	state.write_block = write_block;
 	state.listing_name = "listing";
 	state.tape_name = "tape";
 	state.listing = fmemopen(const_cast<uint8_t *>(data), size, "r");
@@ -68,6 +74,13 @@ outcome convert(const uint8_t *data, size_t size, bool to_tape)
 	return o;
 }
 
+bool same_run(const outcome &a, const outcome &b)
+{
+	return a.result == b.result && a.pair_count == b.pair_count && a.start == b.start &&
+	       a.comma_warned == b.comma_warned && a.output == b.output &&
+	       a.messages == b.messages;
+}
+
 int word_at(const std::string &tape, size_t at)
 {
 	return (tape[at] & 077) << 12 | (tape[at + 1] & 077) << 6 | (tape[at + 2] & 077);
@@ -77,8 +90,8 @@ int word_at(const std::string &tape, size_t at)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-	outcome tape = convert(data, size, true);
-	outcome debug = convert(data, size, false);
+	outcome tape = convert(data, size, true, LISTING_BLOCK, OUTPUT_BLOCK);
+	outcome debug = convert(data, size, false, LISTING_BLOCK, OUTPUT_BLOCK);
 	const std::string &frames = tape.output;
 	size_t pairs = static_cast<size_t>(tape.pair_count);
 
@@ -121,5 +134,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 		broken("the debug listing and the tape tell different runs", stderr);
 	if (debug.output != expected)
 		broken("the debug listing does not show the tape's words", stderr);
+
+	// Block sizes that differ from input to input: 1 to 9 bytes read, 1 to
+	// 16 written at a time.
+	size_t read_block = 1 + size % 9, write_block = 1 + size / 9 % 16;
+	if (!same_run(tape, convert(data, size, true, read_block, write_block)))
+		broken("small blocks make a different tape", stderr);
+	if (!same_run(debug, convert(data, size, false, read_block, write_block)))
+		broken("small blocks make a different debug listing", stderr);
 	return 0;
 }

@@ -15,22 +15,33 @@ enum {
 	NO_START = -1           // no start keyword read
 };
 
+// The listing is read, and the tape or debug listing written, a block at a
+// time through buffers of the tool's own: a block of this size makes few
+// system calls, and memory use stays fixed.
+enum { LISTING_BLOCK = 1 << 17, OUTPUT_BLOCK = 1 << 17 };
+
 struct conversion_state {
 	FILE *listing;
 	FILE *tape;               // null: print the debug listing instead
 	const char *listing_name; // file names, for messages
 	const char *tape_name;
-	int pair_count;    // word pairs punched so far
-	int start;         // NO_START, START_AWAITED or the start address
-	int check_commas;  // a number before a comma must match the location
-	int line_open;     // debug listing: the last word ended in a comma
-	int output_failed; // a write of the tape or debug listing failed
+	long long pair_count; // word pairs punched so far: any number, as a
+	                      // listing may run on for ever through labels
+	int start;            // NO_START, START_AWAITED or the start address
+	int check_commas;     // a number before a comma must match the location
+	int line_open;        // debug listing: the last word ended in a comma
+	int output_failed;    // a write of the tape or debug listing failed
+	// Block sizes, 1 to LISTING_BLOCK and 1 to OUTPUT_BLOCK bytes. Tests set
+	// them small, to take the reader and the output through the ends of
+	// their buffers on every few bytes.
+	size_t read_block;  // bytes asked of each read of the listing
+	size_t write_block; // bytes written at a time, once more are held
 };
 
 // A conversion before it begins: no streams or names yet, no pairs, no
 // start keyword, and the comma check in force.
-const conversion_state new_conversion = {nullptr,  nullptr, nullptr, nullptr, 0,
-                                         NO_START, 1,       0,       0};
+const conversion_state new_conversion = {
+        nullptr, nullptr, nullptr, nullptr, 0, NO_START, 1, 0, 0, LISTING_BLOCK, OUTPUT_BLOCK};
 
 extern conversion_state state;
 
@@ -40,15 +51,25 @@ int convert_listing();
 
 // Punch one word as three tape frames, or print it in the debug listing;
 // 0, or 1 once the output has failed (reported once), after which nothing
-// more is written.
+// more is written. Words are held in a buffer and written a block at a
+// time, so a failed write is seen at the word that found the buffer full.
 int punch_word(int word);
 
-// Write one frame to the tape; 0, or 1 if the write failed (reported once).
-// Only punch_word calls it, having checked that the output has not failed.
-int punch_frame(int frame);
+// Punch one frame: put it in the output buffer at p, to be written with
+// its block; returns where the next frame goes. (The pairs of a long run
+// are put six frames at a time instead.)
+unsigned char *punch_frame(unsigned char *p, int frame);
 
-// Flush and close the tape, or flush standard output in debug mode;
-// 0 on success, 1 if the output could not be completed.
+// Punch an address word and its data word, and count the pair; 0, or 1
+// as for punch_word, and then the pair is not counted.
+int punch_pair(int location, int word);
+
+// Punch count pairs, of the data words at consecutive locations from
+// location on, as punch_pair would one by one; it stops at a failure.
+int punch_pairs(int location, const int *words, int count);
+
+// Write what is held, then close the tape, or flush standard output in
+// debug mode; 0 on success, 1 if the output could not be completed.
 int finish_output();
 
 #endif

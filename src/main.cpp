@@ -7,11 +7,6 @@
 #include "platform.h"
 #include "version.h"
 
-// A larger buffer than a file's block size makes far fewer system calls,
-// which dominate the cost of a large tape; memory use stays fixed. (The
-// reader reads the listing in blocks of its own.)
-static char output_buffer[1 << 17];
-
 static int usage(int argc, const char *name)
 {
 	if (argc == 2)
@@ -49,9 +44,12 @@ int main(int argc, char **argv)
 			        strerror(errno));
 			return 1;
 		}
-		setvbuf(state.tape, output_buffer, _IOFBF, sizeof output_buffer);
+		// The output is built and written in blocks of the tool's own:
+		// a stream buffer would only copy them once more. (A terminal
+		// keeps its line buffering.)
+		setvbuf(state.tape, nullptr, _IONBF, 0);
 	} else if (!is_terminal(stdout))
-		setvbuf(stdout, output_buffer, _IOFBF, sizeof output_buffer);
+		setvbuf(stdout, nullptr, _IONBF, 0);
 
 	int result = convert_listing();
 	fclose(state.listing);
@@ -59,7 +57,7 @@ int main(int argc, char **argv)
 
 	int started = state.start >= 0 && state.start <= LAST_ADDRESS;
 	if (state.pair_count > 0 || started) {
-		fprintf(stderr, "Punched %d word-pairs to %s", state.pair_count, tape_name);
+		fprintf(stderr, "Punched %lld word-pairs to %s", state.pair_count, tape_name);
 		if (started)
 			fprintf(stderr, ", start = %4.4o", state.start);
 		fprintf(stderr, "\n");

@@ -1,6 +1,8 @@
 // Tape output: each 18-bit word becomes three read-in-mode frames, or one
-// item of the debug listing on standard output.
+// item of the debug listing on standard output. Both are built in a buffer
+// of the tool's own and written a block at a time.
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "conversion.h"
@@ -9,6 +11,11 @@
 // Every frame carries the eighth hole, which marks it as binary; the
 // seventh stays clear and the low six carry the word.
 enum { BINARY_HOLE = 0200 };
+
+// A block, and room past it for the longest item that can overrun it: a
+// pair in the debug listing, 14 bytes.
+static unsigned char output[OUTPUT_BLOCK + 16];
+static size_t held; // bytes in output, not yet written
 
 // The first failed write is reported; later ones, and writes after it,
 // add nothing, so the user sees one message for one broken output.
@@ -26,17 +33,76 @@ static int output_failure(int error)
 	return 1;
 }
 
-int punch_frame(int frame)
+// Write the first size bytes held, and keep the rest for later.
+static int write_held(size_t size)
 {
-	return putc_unlocked(frame, state.tape) == EOF ? output_failure(errno) : 0;
+	FILE *out = state.tape ? state.tape : stdout;
+	if (fwrite(output, 1, size, out) != size)
+		return output_failure(errno);
+	held -= size;
+	memmove(output, output + size, held);
+	return 0;
+}
+
+// An item, a word or a pair, has been put in the buffer up to p. Once more
+// than a block is held, whole blocks are written: a write then fails at
+// the same item as it did through a stream with a buffer of one block.
+static inline int item_done(const unsigned char *p)
+{
+	held = static_cast<size_t>(p - output);
+	if (held <= state.write_block)
+		return 0;
+	return write_held(held - held % state.write_block);
+}
+
+unsigned char *punch_frame(unsigned char *p, int frame)
+{
+	*p = static_cast<unsigned char>(frame);
+	return p + 1;
+}
+
+static inline unsigned char *put_frames(unsigned char *p, int word)
+{
+	p = punch_frame(p, BINARY_HOLE | (word >> 12 & 077));
+	p = punch_frame(p, BINARY_HOLE | (word >> 6 & 077));
+	return punch_frame(p, BINARY_HOLE | (word & 077));
+}
+
+// A word's three frames as a number, the first in the low byte.
+static inline uint64_t three_frames(int word)
+{
+	auto w = static_cast<uint64_t>(word);
+	return (w >> 12 | (w & 07700) << 2 | (w & 077) << 16) |
+	       static_cast<uint64_t>(BINARY_HOLE) * 0x010101;
+}
+
+// The two octal digits of each six bits: a word is three lookups, not a
+// format parsed for each of millions of words.
+static const char octal_digits[] = "00010203040506071011121314151617"
+                                   "20212223242526273031323334353637"
+                                   "40414243444546475051525354555657"
+                                   "60616263646566677071727374757677";
+
+static inline void put_two(unsigned char *p, int six_bits)
+{
+	memcpy(p, octal_digits + 2 * static_cast<size_t>(six_bits), 2);
+}
+
+// Six octal digits, as "%6.6o" would print them.
+static inline unsigned char *put_digits(unsigned char *p, int word)
+{
+	put_two(p, word >> 12 & 077);
+	put_two(p + 2, word >> 6 & 077);
+	put_two(p + 4, word & 077);
+	return p + 6;
 }
 
 // The debug listing puts an address word and its data word on one line.
 // A word with the address pattern opens a line only when none is open,
 // so data that looks like an address word still closes its line.
-static int print_word(int word)
+static inline unsigned char *put_octal(unsigned char *p, int word)
 {
-	int end = '\n';
+	unsigned char end = '\n';
 
 	if (state.line_open)
 		state.line_open = 0;
@@ -44,32 +110,79 @@ static int print_word(int word)
 		end = ',';
 		state.line_open = 1;
 	}
-	// Six octal digits and the separator, as "%6.6o%c" would print them,
-	// without parsing a format for each of millions of words.
-	FILE *out = stdout;
-	for (int shift = 15; shift >= 0; shift -= 3)
-		if (putc_unlocked('0' + (word >> shift & 7), out) == EOF)
-			return output_failure(errno);
-	if (putc_unlocked(end, out) == EOF)
-		return output_failure(errno);
-	return 0;
+	p = put_digits(p, word);
+	*p = end;
+	return p + 1;
 }
 
-// Everything punch_word calls is inlined into it: a call for each frame
-// would cost more than the frame itself.
-[[gnu::flatten]] int punch_word(int word)
+int punch_word(int word)
 {
 	if (state.output_failed)
 		return 1;
-	if (!state.tape)
-		return print_word(word);
-	return punch_frame(BINARY_HOLE | (word >> 12 & 077)) ||
-	       punch_frame(BINARY_HOLE | (word >> 6 & 077)) ||
-	       punch_frame(BINARY_HOLE | (word & 077));
+	unsigned char *p = output + held;
+	return item_done(state.tape ? put_frames(p, word) : put_octal(p, word));
 }
 
+int punch_pairs(int location, const int *words, int count)
+{
+	if (state.output_failed)
+		return 1;
+	// Locals, not the state: the stores of the frames could change it,
+	// for all the compiler knows, and it would be read again for each.
+	const int tape = state.tape != nullptr, line_open = state.line_open;
+	const size_t block = state.write_block;
+	size_t used = held;
+
+	for (int pair = 0; pair < count; pair++) {
+		unsigned char *p = output + used;
+		int address = DEPOSIT_WORD | (location + pair);
+		if (tape) {
+			// Six frames, the first in the low byte, stored a byte at a
+			// time: compilers join the stores.
+			uint64_t frames = three_frames(address) | three_frames(words[pair])
+			                                                  << 24;
+			p[0] = static_cast<unsigned char>(frames);
+			p[1] = static_cast<unsigned char>(frames >> 8);
+			p[2] = static_cast<unsigned char>(frames >> 16);
+			p[3] = static_cast<unsigned char>(frames >> 24);
+			p[4] = static_cast<unsigned char>(frames >> 32);
+			p[5] = static_cast<unsigned char>(frames >> 40);
+			p += 6;
+		} else if (!line_open) {
+			// The address word opens a line, and the data word closes it.
+			p = put_digits(p, address);
+			*p++ = ',';
+			p = put_digits(p, words[pair]);
+			*p++ = '\n';
+		} else
+			p = put_octal(put_octal(p, address), words[pair]);
+		used = static_cast<size_t>(p - output);
+		if (used > block) {
+			held = used;
+			if (write_held(used - used % block)) {
+				state.pair_count += pair;
+				return 1;
+			}
+			used = held;
+		}
+	}
+	held = used;
+	state.pair_count += count;
+	return 0;
+}
+
+int punch_pair(int location, int word)
+{
+	return punch_pairs(location, &word, 1);
+}
+
+// What is held when the output failed is dropped: nothing is written after
+// the failure.
 int finish_output()
 {
+	if (!state.output_failed && held > 0)
+		write_held(held);
+	held = 0;
 	if (!state.tape) {
 		if (fflush(stdout) == EOF)
 			return output_failure(errno);

@@ -17,10 +17,4 @@ int same_file(FILE *listing, const char *tape_name);
 // person types the input and sees the output as it comes.
 int is_terminal(FILE *stream);
 
-#ifdef _WIN32
-// The Windows C runtime has the unlocked character output under another
-// name.
-#define putc_unlocked _putc_nolock
-#endif
-
 #endif

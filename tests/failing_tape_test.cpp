@@ -4,6 +4,7 @@
 // after it.
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -17,18 +18,24 @@ namespace {
 struct limited_tape {
 	std::string bytes;
 	size_t room;
+	bool frees_up; // after the first failure there is room again
 };
 
 // Like a disk that fills up: what fits is taken, and the disk is full.
 // (A cookie's write returns 0 for a failure, and glibc takes a short write
-// as a failure without trying again: errno says why for either.)
+// as a failure without trying again: errno says why for either.) A disk
+// that frees up takes anything written after the failure, which would
+// leave a gap in the tape.
 ssize_t write_limited(void *cookie, const char *data, size_t size)
 {
 	auto *tape = static_cast<limited_tape *>(cookie);
 	size_t fits = std::min(size, tape->room - tape->bytes.size());
 	tape->bytes.append(data, fits);
-	if (fits < size)
+	if (fits < size) {
 		errno = ENOSPC;
+		if (tape->frees_up)
+			tape->room = SIZE_MAX;
+	}
 	return static_cast<ssize_t>(fits);
 }
 
@@ -102,19 +109,25 @@ TEST(FailingTape, StopsAtTheFirstFailedWrite)
 		// Written a frame at a time, a word as soon as it is punched, the
 		// failure shows at the pair that does not fit. Written a block at
 		// a time, it shows only at the end, after both pairs.
-		for (size_t block : {size_t{1}, size_t{OUTPUT_BLOCK}}) {
-			SCOPED_TRACE("room for " + std::to_string(room) +
-			             " frames, blocks of " + std::to_string(block));
-			limited_tape tape{"", room};
-			run got = convert(listing, tape, block);
-			long long counted =
-			        block == 1 ? std::min(static_cast<long long>(room / 6), 2LL)
-			                   : 2;
-			EXPECT_EQ(got.result, fits ? 0 : 1);
-			EXPECT_EQ(tape.bytes, whole.substr(0, room));
-			EXPECT_EQ(got.pair_count, counted);
-			EXPECT_EQ(got.messages, fits ? "" : no_space());
-		}
+		// Nothing is written after the failure, though the disk has
+		// room again.
+		for (size_t block : {size_t{1}, size_t{OUTPUT_BLOCK}})
+			for (bool frees_up : {false, true}) {
+				SCOPED_TRACE(
+				        "room for " + std::to_string(room) +
+				        " frames, blocks of " + std::to_string(block) +
+				        (frees_up ? ", room again after the failure" : ""));
+				limited_tape tape{"", room, frees_up};
+				run got = convert(listing, tape, block);
+				long long counted =
+				        block == 1 ? std::min(static_cast<long long>(room / 6),
+				                              2LL)
+				                   : 2;
+				EXPECT_EQ(got.result, fits ? 0 : 1);
+				EXPECT_EQ(tape.bytes, whole.substr(0, room));
+				EXPECT_EQ(got.pair_count, counted);
+				EXPECT_EQ(got.messages, fits ? "" : no_space());
+			}
 	}
 }
 
@@ -133,7 +146,7 @@ TEST(FailingTape, FailsWhereABufferOfOneBlockWould)
 
 	for (size_t room : {size_t{0}, B - 1, B, B + 1, 2 * B + 5, 3 * B + 1, 8 * B + 2}) {
 		SCOPED_TRACE("room for " + std::to_string(room) + " frames");
-		limited_tape tape{"", room};
+		limited_tape tape{"", room, false};
 		run got = convert(listing, tape, B);
 		// The block that fails ends after frame (room / B + 1) * B.
 		long long counted = static_cast<long long>((room / B + 1) * B / 6);

@@ -1,6 +1,7 @@
 // A listing typed at a terminal: the tool must convert the lines as they
-// come and finish at the start statement, though the terminal stays open
-// and never reports the end of the file.
+// come, printing each word as soon as it is read, and finish at the start
+// statement, though the terminal stays open and never reports the end of
+// the file.
 //   typed_listing TOOL
 #include <cerrno>
 #include <csignal>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,11 +28,25 @@ static void pause_ms(long ms)
 	nanosleep(&pause, nullptr);
 }
 
+// Reads what the tool prints until `printed` holds `size` bytes or it has
+// printed nothing for `ms` milliseconds.
+static void read_until(int fd, std::string &printed, size_t size, int ms)
+{
+	pollfd ready = {fd, POLLIN, 0};
+	char bytes[256];
+	ssize_t got;
+
+	while (printed.size() < size && poll(&ready, 1, ms) > 0 &&
+	       (got = read(fd, bytes, sizeof bytes)) > 0)
+		printed.append(bytes, static_cast<size_t>(got));
+}
+
 int main(int argc, char **argv)
 {
 	const char *lines[] = {"Typed\n", "100/ 1 2\n", "3\n", "start 100\n"};
-	const std::string expected = "320100,000001\n320101,000002\n320102,000003\n600100\n"
-	                             "Punched 3 word-pairs to --debug, start = 0100\n";
+	const std::string words = "320100,000001\n320101,000002\n320102,000003\n";
+	const std::string expected =
+	        words + "600100\nPunched 3 word-pairs to --debug, start = 0100\n";
 
 	if (argc != 2) {
 		fprintf(stderr, "usage: typed_listing TOOL\n");
@@ -61,7 +77,20 @@ int main(int argc, char **argv)
 	}
 	close(output[1]);
 
+	// Before the start statement is typed, its words are on the screen.
+	std::string printed;
 	for (const char *line : lines) {
+		if (line == lines[3]) {
+			read_until(output[0], printed, words.size(), 5000);
+			if (printed != words) {
+				fprintf(stderr,
+				        "typed_listing: before the start statement, printed:\n%s",
+				        printed.c_str());
+				kill(tool, SIGKILL);
+				waitpid(tool, nullptr, 0);
+				return 1;
+			}
+		}
 		pause_ms(100);
 		if (write(terminal, line, strlen(line)) != static_cast<ssize_t>(strlen(line)))
 			return fail("typing");
@@ -80,7 +109,6 @@ int main(int argc, char **argv)
 		return 1;
 	}
 
-	std::string printed;
 	char bytes[256];
 	ssize_t got;
 	while ((got = read(output[0], bytes, sizeof bytes)) > 0)

@@ -129,7 +129,7 @@ int punch_pairs(int location, const int *words, int count)
 		return 1;
 	// Locals, not the state: the stores of the frames could change it,
 	// for all the compiler knows, and it would be read again for each.
-	const int tape = state.tape != nullptr, line_open = state.line_open;
+	const int tape = state.tape != nullptr;
 	const size_t block = state.write_block;
 	size_t used = held;
 
@@ -148,14 +148,14 @@ int punch_pairs(int location, const int *words, int count)
 			p[4] = static_cast<unsigned char>(frames >> 32);
 			p[5] = static_cast<unsigned char>(frames >> 40);
 			p += 6;
-		} else if (!line_open) {
-			// The address word opens a line, and the data word closes it.
+		} else {
+			// A pair is a line of its own: the reader punches whole pairs
+			// here and only the end word alone, so no line is open.
 			p = put_digits(p, address);
 			*p++ = ',';
 			p = put_digits(p, words[pair]);
 			*p++ = '\n';
-		} else
-			p = put_octal(put_octal(p, address), words[pair]);
+		}
 		used = static_cast<size_t>(p - output);
 		if (used > block) {
 			held = used;

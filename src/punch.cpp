@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "conversion.h"
+#include "octal.h"
 #include "platform.h"
 
 // Every frame carries the eighth hole, which marks it as binary; the
@@ -74,27 +75,6 @@ static inline uint64_t three_frames(int word)
 	auto w = static_cast<uint64_t>(word);
 	return (w >> 12 | (w & 07700) << 2 | (w & 077) << 16) |
 	       static_cast<uint64_t>(BINARY_HOLE) * 0x010101;
-}
-
-// The two octal digits of each six bits: a word is three lookups, not a
-// format parsed for each of millions of words.
-static const char octal_digits[] = "00010203040506071011121314151617"
-                                   "20212223242526273031323334353637"
-                                   "40414243444546475051525354555657"
-                                   "60616263646566677071727374757677";
-
-static inline void put_two(unsigned char *p, int six_bits)
-{
-	memcpy(p, octal_digits + 2 * static_cast<size_t>(six_bits), 2);
-}
-
-// Six octal digits, as "%6.6o" would print them.
-static inline unsigned char *put_digits(unsigned char *p, int word)
-{
-	put_two(p, word >> 12 & 077);
-	put_two(p + 2, word >> 6 & 077);
-	put_two(p + 4, word & 077);
-	return p + 6;
 }
 
 // The debug listing puts an address word and its data word on one line.

@@ -17,4 +17,8 @@ int same_file(FILE *listing, const char *tape_name);
 // person types the input and sees the output as it comes.
 int is_terminal(FILE *stream);
 
+// Makes an open stream read bytes as they are, where the system tells text
+// from binary streams (Windows); 0, or -1 with errno set.
+int binary_stream(FILE *stream);
+
 #endif

@@ -20,3 +20,9 @@ int is_terminal(FILE *stream)
 {
 	return isatty(fileno(stream));
 }
+
+// POSIX streams are the same in text and binary mode.
+int binary_stream(FILE *)
+{
+	return 0;
+}

@@ -7,6 +7,7 @@
 // It has a folder of its own because the POSIX build's static analysis
 // reads src/*.cpp without the Windows headers; .ci/windows analyses it
 // against them.
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
@@ -43,4 +44,11 @@ int same_file(FILE *listing, const char *tape_name)
 int is_terminal(FILE *stream)
 {
 	return _isatty(_fileno(stream));
+}
+
+// Standard input is opened in text mode, which would end a tape at its
+// first 0x1A frame and drop the carriage returns.
+int binary_stream(FILE *stream)
+{
+	return _setmode(_fileno(stream), _O_BINARY) == -1 ? -1 : 0;
 }

@@ -1,0 +1,256 @@
+// The tape reader: takes a paper-tape image frame by frame, as the PDP-1's
+// read-in mode does, and writes the words it would deposit as a listing
+// that tapewright punches into the same words. Most of a tape is clean
+// pairs of an address word and a data word; those are also taken six
+// frames at a time.
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+#include "octal.h"
+#include "tapelist.h"
+
+tape_reading reading = new_reading;
+
+enum {
+	BINARY_HOLE = 0200,  // the frames read-in mode reads
+	SEVENTH_HOLE = 0100, // read-in mode takes only the low six holes
+	OPERATION = 0770000, // an instruction's operation code and indirect bit
+	ADDRESS = 07777,
+	LINE_WORDS = 8 // words to a line of the listing, from an address ending in 0
+};
+
+static unsigned char input[TAPE_BLOCK];
+// A block, and room past it for the longest item: a label and a word.
+static unsigned char output[TAPE_BLOCK + 32];
+static size_t held;        // bytes in output, not yet written
+static int next_location;  // where the listing's current run goes on, or -1
+static int titled;         // the title line is written
+
+// The first failed write is reported; nothing is written after it.
+static int output_failure(int error)
+{
+	if (!reading.output_failed)
+		fprintf(stderr, "standard output could not be written: %s\n", strerror(error));
+	reading.output_failed = 1;
+	return 1;
+}
+
+static int write_held()
+{
+	if (reading.output_failed)
+		return 1;
+	if (held > 0 && fwrite(output, 1, held, stdout) != held)
+		return output_failure(errno);
+	held = 0;
+	return 0;
+}
+
+// An item has been put in the buffer up to p; a full block is written.
+static inline int item_done(unsigned char *p)
+{
+	held = static_cast<size_t>(p - output);
+	return held >= reading.write_block ? write_held() : 0;
+}
+
+// The title line names the tape. It goes out before the first word, so
+// that a tape that holds none gives no listing at all.
+static int put_title()
+{
+	if (titled)
+		return 0;
+	titled = 1;
+	if (fprintf(stdout, "%s\n", reading.title) < 0)
+		return output_failure(errno);
+	return 0;
+}
+
+static inline unsigned char *put_line_address(unsigned char *p, int location)
+{
+	p = put_address(p, location);
+	*p++ = ',';
+	*p++ = ' ';
+	return p;
+}
+
+// A word deposited at location. A run of consecutive locations stands
+// under one label, a few words to a line, each line opened by its address
+// in the checked form "0104," so that tapewright confirms it; any jump,
+// backwards too, opens a new run with a label.
+static inline unsigned char *put_pair(unsigned char *p, int location, int word)
+{
+	if (location == next_location) {
+		if (location % LINE_WORDS == 0) {
+			*p++ = '\n';
+			p = put_line_address(p, location);
+		} else
+			*p++ = ' ';
+	} else {
+		if (next_location >= 0)
+			*p++ = '\n';
+		*p++ = '\n';
+		p = put_address(p, location);
+		*p++ = '/';
+		*p++ = '\n';
+		p = put_line_address(p, location);
+	}
+	next_location = location + 1;
+	return put_digits(p, word);
+}
+
+static int deposit(int location, int word)
+{
+	if (next_location < 0 && put_title())
+		return 1;
+	reading.pair_count++;
+	return item_done(put_pair(output + held, location, word));
+}
+
+// Six frames as a number, the first in the low byte, whatever the
+// machine's byte order.
+static inline uint64_t six_frames(const unsigned char *p)
+{
+	return uint64_t{p[0]} | uint64_t{p[1]} << 8 | uint64_t{p[2]} << 16 |
+	       uint64_t{p[3]} << 24 | uint64_t{p[4]} << 32 | uint64_t{p[5]} << 40;
+}
+
+// Whole pairs of clean frames, binary hole and no other, whose first word
+// deposits: taken six frames at a time while they last. Returns where the
+// rest begins, or null when the listing could not be written.
+static inline const unsigned char *clean_pairs(const unsigned char *p, const unsigned char *end)
+{
+	const uint64_t holes = 0xc0c0c0c0c0c0, binary = 0x808080808080;
+	while (end - p >= 6) {
+		uint64_t frames = six_frames(p);
+		if ((frames & holes) != binary || (p[0] & 077) != DEPOSIT_WORD >> 12)
+			break;
+		int location = static_cast<int>((frames >> 2 & 07700) | (frames >> 16 & 077));
+		int word = static_cast<int>((frames >> 12 & 0770000) | (frames >> 26 & 07700) |
+		                            (frames >> 40 & 077));
+		if (deposit(location, word))
+			return nullptr;
+		p += 6;
+	}
+	return p;
+}
+
+// What the rest of the tape holds, after the start word: frames that the
+// started program may read itself.
+static void count_after_start(const unsigned char *p, const unsigned char *end)
+{
+	reading.after_start += static_cast<unsigned long long>(end - p);
+	for (; p < end; p++)
+		reading.blank_after_start += *p == 0;
+}
+
+static int read_failure()
+{
+	fprintf(stderr, "%s could not be read: %s\n", reading.tape_name, strerror(errno));
+	return 1;
+}
+
+int list_tape()
+{
+	held = 0;
+	next_location = -1;
+	titled = 0;
+
+	unsigned long long before = 0; // frames in the blocks already read
+	unsigned long long word_at = 0; // the first frame of the word, from 1
+	unsigned long long deposit_at = 0;
+	int frames = 0, word = 0; // frames of the word being read, and its bits
+	int location = -1;        // after an address word, where its word goes
+	int binary = 0; // a frame with the binary hole was seen, bar clean pairs
+	size_t got;
+
+	while (reading.start == NO_START &&
+	       (got = fread(input, 1, reading.read_block, reading.tape)) > 0) {
+		const unsigned char *p = input, *end = input + got;
+		while (p < end) {
+			if (frames == 0 && location < 0 && !(p = clean_pairs(p, end)))
+				return 1;
+			if (p == end)
+				break;
+			int frame = *p++;
+			if (!(frame & BINARY_HOLE))
+				continue; // blank tape, or a frame read-in mode skips
+			binary = 1;
+			reading.seventh_hole += (frame & SEVENTH_HOLE) != 0;
+			if (frames == 0)
+				word_at = before + static_cast<unsigned long long>(p - input);
+			word = word << 6 | (frame & 077);
+			if (++frames < 3)
+				continue;
+			frames = 0;
+			if (location >= 0) {
+				if (deposit(location, word))
+					return 1;
+				location = -1;
+			} else if ((word & OPERATION) == DEPOSIT_WORD) {
+				location = word & ADDRESS;
+				deposit_at = word_at;
+			} else if ((word & OPERATION) == START_WORD) {
+				reading.start = word & ADDRESS;
+				count_after_start(p, end);
+				break;
+			} else {
+				fprintf(stderr,
+				        "%s: frame %llu: %6.6o is neither dio nor jmp; read-in mode "
+				        "stops on it\n",
+				        reading.tape_name, word_at, word);
+				return 1;
+			}
+			word = 0;
+		}
+		before += got;
+	}
+	if (ferror(reading.tape))
+		return read_failure();
+	if (reading.start != NO_START) {
+		while ((got = fread(input, 1, reading.read_block, reading.tape)) > 0)
+			count_after_start(input, input + got);
+		if (ferror(reading.tape))
+			return read_failure();
+		return 0;
+	}
+
+	if (before == 0)
+		fprintf(stderr, "%s is empty\n", reading.tape_name);
+	else if (!binary && reading.pair_count == 0)
+		fprintf(stderr, "%s has no frame with the binary hole: it is not a tape image\n",
+		        reading.tape_name);
+	else if (frames > 0)
+		fprintf(stderr, "%s ends inside a word: %d of its 3 frames, from frame %llu\n",
+		        reading.tape_name, frames, word_at);
+	else if (location >= 0)
+		fprintf(stderr,
+		        "%s ends after the address word at frame %llu: the word to deposit at "
+		        "%4.4o is missing\n",
+		        reading.tape_name, deposit_at, location);
+	else
+		fprintf(stderr, "%s ends without a start word (jmp)\n", reading.tape_name);
+	return 1;
+}
+
+// The last line is closed, and the start statement follows once the tape
+// has given its start address.
+int finish_listing()
+{
+	unsigned char *p = output + held;
+	if (next_location >= 0)
+		*p++ = '\n';
+	if (reading.start != NO_START) {
+		if (put_title())
+			return 1;
+		memcpy(p, "\nstart ", 7);
+		p = put_address(p + 7, reading.start);
+		*p++ = '\n';
+	}
+	next_location = -1;
+	held = static_cast<size_t>(p - output);
+	if (write_held())
+		return 1;
+	if (fflush(stdout) == EOF)
+		return output_failure(errno);
+	return 0;
+}

@@ -1,0 +1,45 @@
+// Reading a read-in-mode tape back into a listing: the state of one
+// reading, shared by the tape reader and tapelist's front end.
+#ifndef TAPEWRIGHT_TAPELIST_H
+#define TAPEWRIGHT_TAPELIST_H
+
+#include <cstdio>
+
+#include "conversion.h"
+
+// The tape is read, and the listing written, a block at a time.
+enum { TAPE_BLOCK = 1 << 17 };
+
+struct tape_reading {
+	FILE *tape;
+	const char *tape_name; // for messages
+	const char *title;     // names the tape on the listing's title line
+	long long pair_count;  // word pairs read in so far
+	int start;             // the start address, or NO_START
+	// Frames read in that carry the seventh hole, which tapewright never
+	// punches; and the frames that follow the start word, and how many
+	// of those are blank.
+	unsigned long long seventh_hole, after_start, blank_after_start;
+	int output_failed; // a write of the listing failed
+	// Block sizes, 1 to TAPE_BLOCK bytes: tests set them small, to take
+	// the reader and the output through the ends of their buffers.
+	size_t read_block, write_block;
+};
+
+const tape_reading new_reading = {
+        nullptr, nullptr, nullptr, 0, NO_START, 0, 0, 0, 0, TAPE_BLOCK, TAPE_BLOCK};
+
+extern tape_reading reading;
+
+// Reads the tape as read-in mode does and writes its words as a listing
+// on standard output; 0 when the tape is whole and ends in a start word,
+// 1 on any failure (already reported on standard error). The listing
+// holds every pair read, and a start statement only when the tape is
+// whole.
+int list_tape();
+
+// Writes what is held of the listing and flushes standard output; 0, or
+// 1 if the listing could not be completed.
+int finish_listing();
+
+#endif

@@ -15,7 +15,12 @@ tape_reading reading = new_reading;
 enum {
 	BINARY_HOLE = 0200,  // the frames read-in mode reads
 	SEVENTH_HOLE = 0100, // read-in mode takes only the low six holes
-	OPERATION = 0770000, // an instruction's operation code and indirect bit
+	// Read-in mode looks at the operation code alone, not the indirect bit
+	// (010000), and deposits on dac as on dio: the simulator does so, for
+	// tapes an old assembler punched that way.
+	OPERATION = 0760000,
+	INDIRECT = 010000,
+	OTHER_DEPOSIT_WORD = 0240000, // dac
 	ADDRESS = 07777,
 	LINE_WORDS = 8 // words to a line of the listing, from an address ending in 0
 };
@@ -186,20 +191,28 @@ int list_tape()
 				if (deposit(location, word))
 					return 1;
 				location = -1;
-			} else if ((word & OPERATION) == DEPOSIT_WORD) {
-				location = word & ADDRESS;
-				deposit_at = word_at;
-			} else if ((word & OPERATION) == START_WORD) {
-				reading.start = word & ADDRESS;
-				count_after_start(p, end);
-				break;
-			} else {
+				word = 0;
+				continue;
+			}
+			int operation = word & OPERATION;
+			if (operation != DEPOSIT_WORD && operation != OTHER_DEPOSIT_WORD &&
+			    operation != START_WORD) {
 				fprintf(stderr,
-				        "%s: frame %llu: %6.6o is neither dio nor jmp; read-in mode "
-				        "stops on it\n",
+				        "%s: frame %llu: read-in mode stops on %6.6o, which neither "
+				        "deposits (dio) nor starts (jmp)\n",
 				        reading.tape_name, word_at, word);
 				return 1;
 			}
+			// tapewright punches these as plain dio and jmp.
+			int form = word & (OPERATION | INDIRECT);
+			reading.other_forms += form != DEPOSIT_WORD && form != START_WORD;
+			if (operation == START_WORD) {
+				reading.start = word & ADDRESS;
+				count_after_start(p, end);
+				break;
+			}
+			location = word & ADDRESS;
+			deposit_at = word_at;
 			word = 0;
 		}
 		before += got;

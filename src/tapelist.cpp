@@ -62,6 +62,10 @@ int main(int argc, char **argv)
 		fprintf(stderr, "%s: %llu frames have the seventh hole (0100), which read-in "
 		                "mode ignores\n",
 		        reading.tape_name, reading.seventh_hole);
+	if (reading.other_forms > 0)
+		fprintf(stderr, "%s: %llu words are dac, or dio or jmp with the indirect bit, "
+		                "which read-in mode takes as plain dio and jmp\n",
+		        reading.tape_name, reading.other_forms);
 	if (reading.after_start > 0)
 		fprintf(stderr, "%s: %llu frames follow the start word, %llu of them blank; "
 		                "read-in mode does not read them\n",

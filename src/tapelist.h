@@ -20,6 +20,9 @@ struct tape_reading {
 	// punches; and the frames that follow the start word, and how many
 	// of those are blank.
 	unsigned long long seventh_hole, after_start, blank_after_start;
+	// Address and start words that read-in mode takes as dio and jmp:
+	// dac, and either with the indirect bit.
+	unsigned long long other_forms;
 	int output_failed; // a write of the listing failed
 	// Block sizes, 1 to TAPE_BLOCK bytes: tests set them small, to take
 	// the reader and the output through the ends of their buffers.
@@ -27,7 +30,7 @@ struct tape_reading {
 };
 
 const tape_reading new_reading = {
-        nullptr, nullptr, nullptr, 0, NO_START, 0, 0, 0, 0, TAPE_BLOCK, TAPE_BLOCK};
+        nullptr, nullptr, nullptr, 0, NO_START, 0, 0, 0, 0, 0, TAPE_BLOCK, TAPE_BLOCK};
 
 extern tape_reading reading;
 

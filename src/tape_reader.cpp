@@ -28,9 +28,9 @@ enum {
 static unsigned char input[TAPE_BLOCK];
 // A block, and room past it for the longest item: a label and a word.
 static unsigned char output[TAPE_BLOCK + 32];
-static size_t held;        // bytes in output, not yet written
-static int next_location;  // where the listing's current run goes on, or -1
-static int titled;         // the title line is written
+static size_t held;       // bytes in output, not yet written
+static int next_location; // where the listing's current run goes on, or -1
+static int titled;        // the title line is written
 
 // The first failed write is reported; nothing is written after it.
 static int output_failure(int error)
@@ -52,7 +52,7 @@ static int write_held()
 }
 
 // An item has been put in the buffer up to p; a full block is written.
-static inline int item_done(unsigned char *p)
+static inline int item_done(const unsigned char *p)
 {
 	held = static_cast<size_t>(p - output);
 	return held >= reading.write_block ? write_held() : 0;
@@ -160,12 +160,12 @@ int list_tape()
 	next_location = -1;
 	titled = 0;
 
-	unsigned long long before = 0; // frames in the blocks already read
+	unsigned long long before = 0;  // frames in the blocks already read
 	unsigned long long word_at = 0; // the first frame of the word, from 1
 	unsigned long long deposit_at = 0;
 	int frames = 0, word = 0; // frames of the word being read, and its bits
 	int location = -1;        // after an address word, where its word goes
-	int binary = 0; // a frame with the binary hole was seen, bar clean pairs
+	int binary = 0;           // a frame with the binary hole was seen, bar clean pairs
 	size_t got;
 
 	while (reading.start == NO_START &&
@@ -230,7 +230,8 @@ int list_tape()
 	if (before == 0)
 		fprintf(stderr, "%s is empty\n", reading.tape_name);
 	else if (!binary && reading.pair_count == 0)
-		fprintf(stderr, "%s has no frame with the binary hole: it is not a tape image\n",
+		fprintf(stderr,
+		        "%s has no frame with the binary hole: it is not a tape image\n",
 		        reading.tape_name);
 	else if (frames > 0)
 		fprintf(stderr, "%s ends inside a word: %d of its 3 frames, from frame %llu\n",

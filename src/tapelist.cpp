@@ -59,16 +59,19 @@ int main(int argc, char **argv)
 	result |= finish_listing();
 
 	if (reading.seventh_hole > 0)
-		fprintf(stderr, "%s: %llu frames have the seventh hole (0100), which read-in "
-		                "mode ignores\n",
+		fprintf(stderr,
+		        "%s: %llu frames have the seventh hole (0100), which read-in "
+		        "mode ignores\n",
 		        reading.tape_name, reading.seventh_hole);
 	if (reading.other_forms > 0)
-		fprintf(stderr, "%s: %llu words are dac, or dio or jmp with the indirect bit, "
-		                "which read-in mode takes as plain dio and jmp\n",
+		fprintf(stderr,
+		        "%s: %llu words are dac, or dio or jmp with the indirect bit, "
+		        "which read-in mode takes as plain dio and jmp\n",
 		        reading.tape_name, reading.other_forms);
 	if (reading.after_start > 0)
-		fprintf(stderr, "%s: %llu frames follow the start word, %llu of them blank; "
-		                "read-in mode does not read them\n",
+		fprintf(stderr,
+		        "%s: %llu frames follow the start word, %llu of them blank; "
+		        "read-in mode does not read them\n",
 		        reading.tape_name, reading.after_start, reading.blank_after_start);
 	int started = reading.start != NO_START;
 	if (reading.pair_count > 0 || started) {

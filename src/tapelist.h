@@ -29,8 +29,8 @@ struct tape_reading {
 	size_t read_block, write_block;
 };
 
-const tape_reading new_reading = {
-        nullptr, nullptr, nullptr, 0, NO_START, 0, 0, 0, 0, 0, TAPE_BLOCK, TAPE_BLOCK};
+const tape_reading new_reading = {nullptr, nullptr, nullptr, 0, NO_START,   0,
+                                  0,       0,       0,       0, TAPE_BLOCK, TAPE_BLOCK};
 
 extern tape_reading reading;
 

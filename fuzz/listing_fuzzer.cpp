@@ -96,7 +96,7 @@ outcome list_back(const std::string &tape, size_t read_block, size_t write_block
 		reading.read_block = read_block;
 		reading.write_block = write_block;
 		reading.tape_name = "tape";
-		reading.title = "Tape";
+		reading.title = "t";
 		reading.tape = in;
 		stdout = output;
 		return list_tape() | finish_listing();

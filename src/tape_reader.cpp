@@ -59,15 +59,24 @@ static inline int item_done(const unsigned char *p)
 }
 
 // The title line names the tape. It goes out before the first word, so
-// that a tape that holds none gives no listing at all.
+// that a tape that holds none gives no listing at all; nothing is held
+// before it. A control character in the name, a line end above all, is
+// shown as '?': the title must stay one line.
 static int put_title()
 {
 	if (titled)
 		return 0;
 	titled = 1;
-	if (fprintf(stdout, "%s\n", reading.title) < 0)
-		return output_failure(errno);
-	return 0;
+	memcpy(output, "Tape ", 5);
+	unsigned char *p = output + 5;
+	// No name a file can be opened by fills a block; one that did would
+	// only be cut short.
+	for (const char *c = reading.title; *c && p < output + TAPE_BLOCK; c++) {
+		auto byte = static_cast<unsigned char>(*c);
+		*p++ = byte < ' ' || byte == 0177 ? '?' : byte;
+	}
+	*p++ = '\n';
+	return item_done(p);
 }
 
 static inline unsigned char *put_line_address(unsigned char *p, int location)
@@ -250,12 +259,12 @@ int list_tape()
 // has given its start address.
 int finish_listing()
 {
+	if (reading.start != NO_START && put_title())
+		return 1;
 	unsigned char *p = output + held;
 	if (next_location >= 0)
 		*p++ = '\n';
 	if (reading.start != NO_START) {
-		if (put_title())
-			return 1;
 		memcpy(p, "\nstart ", 7);
 		p = put_address(p + 7, reading.start);
 		*p++ = '\n';

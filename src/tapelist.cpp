@@ -2,7 +2,6 @@
 // tapewright punches into the same words.
 #include <cerrno>
 #include <cstring>
-#include <string>
 
 #include "platform.h"
 #include "tapelist.h"
@@ -23,11 +22,10 @@ int main(int argc, char **argv)
 		return usage(name);
 
 	const char *tape_name = argv[1];
-	std::string title = "Tape ";
 	if (strcmp(tape_name, "-") == 0) {
 		reading.tape = stdin;
 		reading.tape_name = "standard input";
-		title += "read from standard input";
+		reading.title = "read from standard input";
 		if (binary_stream(stdin) != 0) {
 			fprintf(stderr, "standard input could not be read: %s\n",
 			        strerror(errno));
@@ -35,19 +33,13 @@ int main(int argc, char **argv)
 		}
 	} else {
 		reading.tape_name = tape_name;
+		reading.title = tape_name;
 		if (!(reading.tape = fopen(tape_name, "rb"))) {
 			fprintf(stderr, "%s could not be opened: %s\n", tape_name,
 			        strerror(errno));
 			return 1;
 		}
-		// The title is one line: a name with a line end in it would
-		// put the rest of the name into the listing.
-		for (const char *c = tape_name; *c; c++) {
-			auto byte = static_cast<unsigned char>(*c);
-			title += byte < ' ' || byte == 0177 ? '?' : *c;
-		}
 	}
-	reading.title = title.c_str();
 	// The listing is written in blocks of the tool's own; a terminal
 	// keeps its line buffering.
 	if (!is_terminal(stdout))

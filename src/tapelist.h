@@ -13,7 +13,7 @@ enum { TAPE_BLOCK = 1 << 17 };
 struct tape_reading {
 	FILE *tape;
 	const char *tape_name; // for messages
-	const char *title;     // names the tape on the listing's title line
+	const char *title;     // the tape as the listing's title line names it
 	long long pair_count;  // word pairs read in so far
 	int start;             // the start address, or NO_START
 	// Frames read in that carry the seventh hole, which tapewright never

@@ -41,13 +41,16 @@ static int output_failure(int error)
 	return 1;
 }
 
+// Writes what is held; after a failure it is dropped, as is all that
+// follows.
 static int write_held()
 {
+	size_t size = held;
+	held = 0;
 	if (reading.output_failed)
 		return 1;
-	if (held > 0 && fwrite(output, 1, held, stdout) != held)
+	if (size > 0 && fwrite(output, 1, size, stdout) != size)
 		return output_failure(errno);
-	held = 0;
 	return 0;
 }
 

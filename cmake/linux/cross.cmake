@@ -4,6 +4,9 @@
 #   cmake -S . -B build-arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/linux/aarch64.cmake
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_CXX_COMPILER ${tapewright_triple}-g++)
+# GoogleTest, built from source for the tests, enables C as well; left to
+# itself CMake would take the host's cc for it.
+set(CMAKE_C_COMPILER ${tapewright_triple}-gcc)
 set(CMAKE_STRIP ${tapewright_triple}-strip)
 
 # Headers and libraries come from the cross compiler's own folder only;

@@ -1,6 +1,7 @@
 # Read by cpack once for each package it makes, with CPACK_GENERATOR
 # naming that package's generator.
 
+
 if(CPACK_GENERATOR STREQUAL "DEB")
   # Without dpkg-shlibdeps cpack would still make a package, but one with
   # no Depends line, which installs where it cannot run; without file it
@@ -9,7 +10,7 @@ if(CPACK_GENERATOR STREQUAL "DEB")
   # up: a program is a file that may be executed.
   cmake_policy(PUSH)
   cmake_policy(SET CMP0109 NEW)
-  foreach(tool dpkg-shlibdeps file gzip)
+  foreach(tool dpkg-shlibdeps dpkg-architecture file gzip)
     find_program(tool_path ${tool})
     if(NOT tool_path)
       message(FATAL_ERROR "cpack -G DEB stops: ${tool} is not installed, and "
@@ -22,6 +23,20 @@ if(CPACK_GENERATOR STREQUAL "DEB")
     unset(tool_path CACHE)
   endforeach()
   cmake_policy(POP)
+
+  # The package is for the machine the compiler built for, which in a
+  # cross build is not the one cpack runs on.
+  if(NOT CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
+    execute_process(COMMAND ${CPACK_TAPEWRIGHT_DPKG_ARCHITECTURE}
+                    -t "${CPACK_TAPEWRIGHT_TARGET}" -qDEB_HOST_ARCH
+                    OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE
+                    OUTPUT_STRIP_TRAILING_WHITESPACE
+                    ERROR_VARIABLE error RESULT_VARIABLE status)
+    if(NOT status EQUAL 0 OR CPACK_DEBIAN_PACKAGE_ARCHITECTURE STREQUAL "")
+      message(FATAL_ERROR "cpack -G DEB stops: Debian has no architecture for "
+              "the compiler's target '${CPACK_TAPEWRIGHT_TARGET}': ${error}")
+    endif()
+  endif()
 
   # The package's version must be the changelog's latest entry.
   file(STRINGS ${CPACK_TAPEWRIGHT_DEBIAN_DIR}/changelog latest LIMIT_COUNT 1)

@@ -70,6 +70,12 @@ set(CPACK_TAPEWRIGHT_BINDIR ${CMAKE_INSTALL_BINDIR})
 set(CPACK_TAPEWRIGHT_MANDIR ${CMAKE_INSTALL_MANDIR})
 set(CPACK_TAPEWRIGHT_DOCDIR ${CMAKE_INSTALL_DOCDIR})
 set(CPACK_TAPEWRIGHT_STRIP ${CMAKE_STRIP})
+# The package is for the machine the compiler builds for, which is not
+# this one in a cross build: cpack-checks.cmake asks dpkg-architecture
+# for its Debian name (arm64 for aarch64-linux-gnu).
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpmachine
+                OUTPUT_VARIABLE CPACK_TAPEWRIGHT_TARGET
+                OUTPUT_STRIP_TRAILING_WHITESPACE)
 
 # The source release, tapewright-VERSION.tar.gz: the tree as it is
 # tracked, without build folders, version-control files, editor and

@@ -76,6 +76,8 @@ set(CPACK_TAPEWRIGHT_STRIP ${CMAKE_STRIP})
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpmachine
                 OUTPUT_VARIABLE CPACK_TAPEWRIGHT_TARGET
                 OUTPUT_STRIP_TRAILING_WHITESPACE)
+# Where to find the time of the source the packages are made from.
+set(CPACK_TAPEWRIGHT_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 
 # The source release, tapewright-VERSION.tar.gz: the tree as it is
 # tracked, without build folders, version-control files, editor and
@@ -105,4 +107,5 @@ set(ignored
 # CPack writes the list into its configuration as a string, where each
 # backslash needs another.
 string(REPLACE "\\" "\\\\" CPACK_SOURCE_IGNORE_FILES "${ignored}")
+set(CPACK_TAPEWRIGHT_SOURCE_IGNORE "${CPACK_SOURCE_IGNORE_FILES}")
 include(CPack)

@@ -28,7 +28,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Checked when cpack runs, not here: the tools may be installed after
 # configuring.
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack-checks.cmake)
-set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/debian-layout.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/debian-layout.cmake
+                            ${PROJECT_SOURCE_DIR}/cmake/package-modes.cmake)
 foreach(tool dpkg-shlibdeps file)
   find_program(tool_path ${tool})
   if(NOT tool_path)

@@ -95,7 +95,7 @@ set(ignored
     "^${binary_dir}/"
     "^${source_dir}/build[^/]*/"
     "^${source_dir}/_CPack_Packages/"
-    "/\\.git/"
+    "/\\.git(/|$)"
     "/\\.git(ignore|attributes|modules)$"
     "/\\.(vscode|idea|cache)/"
     "~$"

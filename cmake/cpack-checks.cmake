@@ -51,7 +51,7 @@ if(CPACK_GENERATOR STREQUAL "DEB")
   # up: a program is a file that may be executed.
   cmake_policy(PUSH)
   cmake_policy(SET CMP0109 NEW)
-  foreach(tool dpkg-shlibdeps dpkg-architecture file gzip)
+  foreach(tool dpkg-shlibdeps dpkg-architecture dpkg-deb file gzip)
     find_program(tool_path ${tool})
     if(NOT tool_path)
       message(FATAL_ERROR "cpack -G DEB stops: ${tool} is not installed, and "

@@ -30,7 +30,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack-checks.cmake)
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/debian-layout.cmake
                             ${PROJECT_SOURCE_DIR}/cmake/package-modes.cmake)
-set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/archive-order.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/archive-order.cmake
+                             ${PROJECT_SOURCE_DIR}/cmake/debian-size.cmake)
 set(CPACK_TAPEWRIGHT_CMAKE ${CMAKE_COMMAND})
 foreach(tool dpkg-shlibdeps file)
   find_program(tool_path ${tool})

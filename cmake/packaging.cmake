@@ -28,7 +28,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Checked when cpack runs, not here: the tools may be installed after
 # configuring.
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack-checks.cmake)
-set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/debian-layout.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/debian-layout.cmake
+                            ${PROJECT_SOURCE_DIR}/cmake/package-modes.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/archive-order.cmake
+                             ${PROJECT_SOURCE_DIR}/cmake/debian-size.cmake)
+set(CPACK_TAPEWRIGHT_CMAKE ${CMAKE_COMMAND})
 foreach(tool dpkg-shlibdeps file)
   find_program(tool_path ${tool})
   if(NOT tool_path)
@@ -70,6 +74,14 @@ set(CPACK_TAPEWRIGHT_BINDIR ${CMAKE_INSTALL_BINDIR})
 set(CPACK_TAPEWRIGHT_MANDIR ${CMAKE_INSTALL_MANDIR})
 set(CPACK_TAPEWRIGHT_DOCDIR ${CMAKE_INSTALL_DOCDIR})
 set(CPACK_TAPEWRIGHT_STRIP ${CMAKE_STRIP})
+# The package is for the machine the compiler builds for, which is not
+# this one in a cross build: cpack-checks.cmake asks dpkg-architecture
+# for its Debian name (arm64 for aarch64-linux-gnu).
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpmachine
+                OUTPUT_VARIABLE CPACK_TAPEWRIGHT_TARGET
+                OUTPUT_STRIP_TRAILING_WHITESPACE)
+# Where to find the time of the source the packages are made from.
+set(CPACK_TAPEWRIGHT_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 
 # The source release, tapewright-VERSION.tar.gz: the tree as it is
 # tracked, without build folders, version-control files, editor and
@@ -86,7 +98,7 @@ set(ignored
     "^${binary_dir}/"
     "^${source_dir}/build[^/]*/"
     "^${source_dir}/_CPack_Packages/"
-    "/\\.git/"
+    "/\\.git(/|$)"
     "/\\.git(ignore|attributes|modules)$"
     "/\\.(vscode|idea|cache)/"
     "~$"
@@ -99,4 +111,5 @@ set(ignored
 # CPack writes the list into its configuration as a string, where each
 # backslash needs another.
 string(REPLACE "\\" "\\\\" CPACK_SOURCE_IGNORE_FILES "${ignored}")
+set(CPACK_TAPEWRIGHT_SOURCE_IGNORE "${CPACK_SOURCE_IGNORE_FILES}")
 include(CPack)

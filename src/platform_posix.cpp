@@ -22,7 +22,7 @@ int is_terminal(FILE *stream)
 }
 
 // POSIX streams are the same in text and binary mode.
-int binary_stream(FILE *)
+int binary_stream(FILE * /*stream*/)
 {
 	return 0;
 }

@@ -61,6 +61,14 @@ static inline int item_done(const unsigned char *p)
 	return held >= reading.write_block ? write_held() : 0;
 }
 
+// Text at p, without its terminating NUL; returns the end.
+static unsigned char *put_text(unsigned char *p, const char *text)
+{
+	while (*text)
+		*p++ = static_cast<unsigned char>(*text++);
+	return p;
+}
+
 // The title line names the tape. It goes out before the first word, so
 // that a tape that holds none gives no listing at all; nothing is held
 // before it. A control character in the name, a line end above all, is
@@ -70,8 +78,7 @@ static int put_title()
 	if (titled)
 		return 0;
 	titled = 1;
-	memcpy(output, "Tape ", 5);
-	unsigned char *p = output + 5;
+	unsigned char *p = put_text(output, "Tape ");
 	// No name a file can be opened by fills a block; one that did would
 	// only be cut short.
 	for (const char *c = reading.title; *c && p < output + TAPE_BLOCK; c++) {
@@ -268,8 +275,7 @@ int finish_listing()
 	if (next_location >= 0)
 		*p++ = '\n';
 	if (reading.start != NO_START) {
-		memcpy(p, "\nstart ", 7);
-		p = put_address(p + 7, reading.start);
+		p = put_address(put_text(p, "\nstart "), reading.start);
 		*p++ = '\n';
 	}
 	next_location = -1;

@@ -184,7 +184,6 @@ int list_tape()
 	unsigned long long deposit_at = 0;
 	int frames = 0, word = 0; // frames of the word being read, and its bits
 	int location = -1;        // after an address word, where its word goes
-	int binary = 0;           // a frame with the binary hole was seen, bar clean pairs
 	size_t got;
 
 	while (reading.start == NO_START &&
@@ -198,7 +197,6 @@ int list_tape()
 			int frame = *p++;
 			if (!(frame & BINARY_HOLE))
 				continue; // blank tape, or a frame read-in mode skips
-			binary = 1;
 			reading.seventh_hole += (frame & SEVENTH_HOLE) != 0;
 			if (frames == 0)
 				word_at = before + static_cast<unsigned long long>(p - input);
@@ -248,7 +246,9 @@ int list_tape()
 
 	if (before == 0)
 		fprintf(stderr, "%s is empty\n", reading.tape_name);
-	else if (!binary && reading.pair_count == 0)
+	// Every whole word deposits, starts or stops: with none deposited and
+	// none begun, no frame had the binary hole.
+	else if (reading.pair_count == 0 && frames == 0 && location < 0)
 		fprintf(stderr,
 		        "%s has no frame with the binary hole: it is not a tape image\n",
 		        reading.tape_name);

@@ -15,12 +15,7 @@ set(doc "${root}/${CPACK_TAPEWRIGHT_DOCDIR}")
 set(man "${root}/${CPACK_TAPEWRIGHT_MANDIR}/man1")
 set(overrides "${root}/share/lintian/overrides")
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "debian-layout: '${ARGN}' failed: ${status}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 string(TOLOWER "${CPACK_PACKAGE_NAME}" package)
 

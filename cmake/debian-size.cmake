@@ -11,12 +11,7 @@ if(NOT CPACK_GENERATOR STREQUAL "DEB")
   return()
 endif()
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "debian-size: '${ARGN}' failed: ${status}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
   set(tree "${CPACK_TOPLEVEL_DIRECTORY}/debian-size")

@@ -73,7 +73,7 @@ outcome convert(const std::string &listing, bool to_tape, size_t read_block, siz
 	outcome o = caught(listing, to_tape, [&](FILE *in, FILE *output) {
 		state = new_conversion;
 		state.read_block = read_block;
-		state.write_block = write_block;
+		state.output.block = write_block;
 		state.listing_name = "listing";
 		state.tape_name = "tape";
 		state.listing = in;
@@ -94,11 +94,12 @@ outcome list_back(const std::string &tape, size_t read_block, size_t write_block
 	outcome o = caught(tape, false, [&](FILE *in, FILE *output) {
 		reading = new_reading;
 		reading.read_block = read_block;
-		reading.write_block = write_block;
+		reading.output.block = write_block;
 		reading.tape_name = "tape";
 		reading.title = "t";
 		reading.tape = in;
 		stdout = output;
+		reading.output.stream = output;
 		return list_tape() | finish_listing();
 	});
 	o.pair_count = reading.pair_count;

@@ -5,20 +5,17 @@
 
 #include <cstdio>
 
-// The PDP-1's memory holds 4096 words of 18 bits.
+#include "output.h"
+#include "tape.h"
+
 enum {
-	LAST_ADDRESS = 07777,
-	LARGEST_WORD = 0777777,
-	DEPOSIT_WORD = 0320000, // dio: the loader deposits the next word here
-	START_WORD = 0600000,   // jmp: the loader starts the program here
 	START_AWAITED = 010000, // start keyword read, its address not yet
 	NO_START = -1           // no start keyword read
 };
 
-// The listing is read, and the tape or debug listing written, a block at a
-// time through buffers of the tool's own: a block of this size makes few
-// system calls, and memory use stays fixed.
-enum { LISTING_BLOCK = 1 << 17, OUTPUT_BLOCK = 1 << 17 };
+// The listing is read a block at a time into a buffer of the reader's own:
+// a block of this size makes few system calls, and memory use stays fixed.
+enum { LISTING_BLOCK = 1 << 17 };
 
 struct conversion_state {
 	FILE *listing;
@@ -30,24 +27,27 @@ struct conversion_state {
 	int start;            // NO_START, START_AWAITED or the start address
 	int check_commas;     // a number before a comma must match the location
 	int line_open;        // debug listing: the last word ended in a comma
-	int output_failed;    // a write of the tape or debug listing failed
-	// Block sizes, 1 to LISTING_BLOCK and 1 to OUTPUT_BLOCK bytes. Tests set
-	// them small, to take the reader and the output through the ends of
-	// their buffers on every few bytes.
-	size_t read_block;  // bytes asked of each read of the listing
-	size_t write_block; // bytes written at a time, once more are held
+	// Bytes asked of each read of the listing, 1 to LISTING_BLOCK. Tests
+	// set it small, to take the reader through the end of its buffer on
+	// every few bytes.
+	size_t read_block;
+	block_output output; // the tape, or the debug listing on standard output
 };
 
 // A conversion before it begins: no streams or names yet, no pairs, no
 // start keyword, and the comma check in force.
-const conversion_state new_conversion = {
-        nullptr, nullptr, nullptr, nullptr, 0, NO_START, 1, 0, 0, LISTING_BLOCK, OUTPUT_BLOCK};
+const conversion_state new_conversion = {nullptr,  nullptr, nullptr, nullptr,       0,
+                                         NO_START, 1,       0,       LISTING_BLOCK, new_output};
 
 extern conversion_state state;
 
 // Reads the whole listing and punches its words; 0 when the tape is
 // complete, 1 on any failure (already reported on standard error).
 int convert_listing();
+
+// Sends what is punched to the tape, or to standard output when there is
+// none; called before the first word.
+void start_output();
 
 // Punch one word as three tape frames, or print it in the debug listing;
 // 0, or 1 once the output has failed (reported once), after which nothing

@@ -175,12 +175,13 @@ enum { LEADING_BLANKS, COMMENT, TEXT };
 
 int convert_listing()
 {
+	start_output();
 	// A whole block is waited for; from a terminal, where a person types
 	// the listing, take what each read brings instead.
 	size_t block = is_terminal(state.listing) ? 1 : state.read_block;
 	// The person then sees each word as soon as it is read.
 	if (block == 1)
-		state.write_block = 1;
+		state.output.block = 1;
 	cursor at = {buffer, buffer};
 	int skipping = LEADING_BLANKS;
 	int location = 4; // a listing without a label begins at 4

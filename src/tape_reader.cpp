@@ -13,52 +13,16 @@
 tape_reading reading = new_reading;
 
 enum {
-	BINARY_HOLE = 0200,  // the frames read-in mode reads
-	SEVENTH_HOLE = 0100, // read-in mode takes only the low six holes
-	// Read-in mode looks at the operation code alone, not the indirect bit
-	// (010000), and deposits on dac as on dio: the simulator does so, for
-	// tapes an old assembler punched that way.
-	OPERATION = 0760000,
-	INDIRECT = 010000,
-	OTHER_DEPOSIT_WORD = 0240000, // dac
-	ADDRESS = 07777,
 	LINE_WORDS = 8 // words to a line of the listing, from an address ending in 0
 };
 
 static unsigned char input[TAPE_BLOCK];
-// A block, and room past it for the longest item: a label and a word.
-static unsigned char output[TAPE_BLOCK + 32];
-static size_t held;       // bytes in output, not yet written
 static int next_location; // where the listing's current run goes on, or -1
 static int titled;        // the title line is written
 
-// The first failed write is reported; nothing is written after it.
-static int output_failure(int error)
-{
-	if (!reading.output_failed)
-		fprintf(stderr, "standard output could not be written: %s\n", strerror(error));
-	reading.output_failed = 1;
-	return 1;
-}
-
-// Writes what is held; after a failure it is dropped, as is all that
-// follows.
-static int write_held()
-{
-	size_t size = held;
-	held = 0;
-	if (reading.output_failed)
-		return 1;
-	if (size > 0 && fwrite(output, 1, size, stdout) != size)
-		return output_failure(errno);
-	return 0;
-}
-
-// An item has been put in the buffer up to p; a full block is written.
 static inline int item_done(const unsigned char *p)
 {
-	held = static_cast<size_t>(p - output);
-	return held >= reading.write_block ? write_held() : 0;
+	return item_done(reading.output, p);
 }
 
 // Text at p, without its terminating NUL; returns the end.
@@ -78,10 +42,10 @@ static int put_title()
 	if (titled)
 		return 0;
 	titled = 1;
-	unsigned char *p = put_text(output, "Tape ");
+	unsigned char *p = put_text(output_end(reading.output), "Tape ");
 	// No name a file can be opened by fills a block; one that did would
 	// only be cut short.
-	for (const char *c = reading.title; *c && p < output + TAPE_BLOCK; c++) {
+	for (const char *c = reading.title; *c && p < output_buffer + OUTPUT_BLOCK; c++) {
 		auto byte = static_cast<unsigned char>(*c);
 		*p++ = byte < ' ' || byte == 0177 ? '?' : byte;
 	}
@@ -127,16 +91,11 @@ static int deposit(int location, int word)
 	if (next_location < 0 && put_title())
 		return 1;
 	reading.pair_count++;
-	return item_done(put_pair(output + held, location, word));
+	return item_done(put_pair(output_end(reading.output), location, word));
 }
 
 // Six frames as a number, the first in the low byte, whatever the
 // machine's byte order.
-static inline uint64_t six_frames(const unsigned char *p)
-{
-	return uint64_t{p[0]} | uint64_t{p[1]} << 8 | uint64_t{p[2]} << 16 |
-	       uint64_t{p[3]} << 24 | uint64_t{p[4]} << 32 | uint64_t{p[5]} << 40;
-}
 
 // Whole pairs of clean frames, binary hole and no other, whose first word
 // deposits: taken six frames at a time while they last. Returns where the
@@ -175,7 +134,6 @@ static int read_failure()
 
 int list_tape()
 {
-	held = 0;
 	next_location = -1;
 	titled = 0;
 
@@ -271,7 +229,7 @@ int finish_listing()
 {
 	if (reading.start != NO_START && put_title())
 		return 1;
-	unsigned char *p = output + held;
+	unsigned char *p = output_end(reading.output);
 	if (next_location >= 0)
 		*p++ = '\n';
 	if (reading.start != NO_START) {
@@ -279,10 +237,6 @@ int finish_listing()
 		*p++ = '\n';
 	}
 	next_location = -1;
-	held = static_cast<size_t>(p - output);
-	if (write_held())
-		return 1;
-	if (fflush(stdout) == EOF)
-		return output_failure(errno);
-	return 0;
+	reading.output.held = static_cast<size_t>(p - output_buffer);
+	return finish_block_output(reading.output, 0);
 }

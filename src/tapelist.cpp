@@ -45,6 +45,7 @@ int main(int argc, char **argv)
 	if (!is_terminal(stdout))
 		setvbuf(stdout, nullptr, _IONBF, 0);
 
+	reading.output.stream = stdout;
 	int result = list_tape();
 	if (reading.tape != stdin)
 		fclose(reading.tape);

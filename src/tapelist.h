@@ -23,14 +23,14 @@ struct tape_reading {
 	// Address and start words that read-in mode takes as dio and jmp:
 	// dac, and either with the indirect bit.
 	unsigned long long other_forms;
-	int output_failed; // a write of the listing failed
-	// Block sizes, 1 to TAPE_BLOCK bytes: tests set them small, to take
-	// the reader and the output through the ends of their buffers.
-	size_t read_block, write_block;
+	// Bytes asked of each read of the tape, 1 to TAPE_BLOCK: tests set it
+	// small, to take the reader through the end of its buffer.
+	size_t read_block;
+	block_output output; // the listing, on standard output
 };
 
-const tape_reading new_reading = {nullptr, nullptr, nullptr, 0, NO_START,   0,
-                                  0,       0,       0,       0, TAPE_BLOCK, TAPE_BLOCK};
+const tape_reading new_reading = {nullptr, nullptr, nullptr, 0,          NO_START,  0,
+                                  0,       0,       0,       TAPE_BLOCK, new_output};
 
 extern tape_reading reading;
 

@@ -76,7 +76,7 @@ run convert(const std::string &listing, limited_tape &tape, size_t block)
 {
 	state = new_conversion;
 	state.tape_name = "tape.rim";
-	state.write_block = block;
+	state.output.block = block;
 	state.listing = fmemopen(const_cast<char *>(listing.data()), listing.size(), "r");
 	state.tape = open_limited(&tape);
 	if (!state.listing || !state.tape)

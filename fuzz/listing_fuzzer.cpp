@@ -119,80 +119,295 @@ int word_at(const std::string &tape, size_t at)
 	return (tape[at] & 077) << 12 | (tape[at + 1] & 077) << 6 | (tape[at + 2] & 077);
 }
 
-// What read-in mode loads from a tape, worked out plainly: every three
-// frames with the binary hole are a word; dio or dac (indirect or not) and
-// the next word are a pair; jmp ends the tape; any other word stops it.
-struct loaded {
-	std::vector<std::pair<int, int>> pairs;
+// What the machine loads from a tape, worked out plainly, segment by
+// segment. Every three frames with the binary hole are a word. A read-in
+// section deposits on dio or dac (indirect or not) and starts on jmp; any
+// other word stops it. After a jmp come blocks (plain dio FA, plain dio
+// LA+1 past it, the data, a checksum equal to the sum modulo 777777), up
+// to a plain jmp; or a read-in section, when the next word deposits or
+// starts and is no block, or when it begins a block whose checksum is
+// wrong or missing but whose words all make read-in pairs; or frames for
+// the program, which nothing reads.
+struct segment {
+	std::vector<std::pair<int, int>> deposits;
 	int start = NO_START;
 };
 
-loaded read_in(const std::string &tape)
-{
+struct loaded {
+	std::vector<segment> segments;
+	bool whole = false;
+	long long pairs = 0, blocks = 0;
+};
+
+struct model {
 	std::vector<int> words;
+	size_t next = 0;
+	loaded l;
+
+	bool read_in(segment &s)
+	{
+		while (next < words.size()) {
+			int word = words[next++], operation = word & OPERATION;
+			if (operation == START_WORD) {
+				s.start = word & ADDRESS;
+				return true;
+			}
+			if ((operation != DEPOSIT_WORD && operation != OTHER_DEPOSIT_WORD) ||
+			    next == words.size())
+				return false;
+			s.deposits.emplace_back(word & ADDRESS, words[next++]);
+			l.pairs++;
+		}
+		return false;
+	}
+
+	// The block at next: 0 when it is one, and end is past it; else 1 for
+	// no header, 2 for a wrong checksum, 3 for one cut short, and end is
+	// past the words it has.
+	int block(size_t &end) const
+	{
+		size_t at = next;
+		if (at + 1 >= words.size()) {
+			end = words.size();
+			return 3;
+		}
+		int first = words[at] & ADDRESS, second = words[at + 1];
+		if ((second & FORM) != DEPOSIT_WORD || (second & ADDRESS) <= first) {
+			end = at + 2;
+			return 1;
+		}
+		end = at + 3 + static_cast<size_t>((second & ADDRESS) - first);
+		if (end > words.size()) {
+			end = words.size();
+			return 3;
+		}
+		long long sum = 0;
+		for (size_t i = at; i < end - 1; i++)
+			sum += words[i];
+		return sum % LARGEST_WORD == words[end - 1] % LARGEST_WORD ? 0 : 2;
+	}
+
+	void take_block(segment &s, size_t end)
+	{
+		int first = words[next] & ADDRESS;
+		for (size_t i = next + 2; i < end - 1; i++)
+			s.deposits.emplace_back(first++, words[i]);
+		l.blocks++;
+		next = end;
+	}
+
+	bool blocks(segment &s)
+	{
+		for (;;) {
+			if (next == words.size())
+				return false;
+			int word = words[next];
+			if ((word & FORM) == START_WORD) {
+				s.start = word & ADDRESS;
+				next++;
+				return true;
+			}
+			size_t end;
+			if ((word & FORM) != DEPOSIT_WORD || block(end) != 0)
+				return false;
+			take_block(s, end);
+		}
+	}
+
+	bool make_pairs(size_t end) const
+	{
+		for (size_t i = next; i < end; i += 2) {
+			int operation = words[i] & OPERATION;
+			if (operation == START_WORD ? i != end - 1
+			                            : operation != DEPOSIT_WORD &&
+			                                      operation != OTHER_DEPOSIT_WORD)
+				return false;
+		}
+		return true;
+	}
+
+	void load()
+	{
+		l.segments.emplace_back();
+		if (!read_in(l.segments.back()))
+			return;
+		bool after_read_in = true;
+		for (;;) {
+			if (next == words.size())
+				break;
+			int word = words[next], operation = word & OPERATION;
+			if ((word & FORM) == DEPOSIT_WORD) {
+				size_t end;
+				int found = block(end);
+				// The segment starts where its blocks' jmp says, if
+				// they end in one.
+				if (found == 0) {
+					if (after_read_in)
+						l.segments.back().start = NO_START;
+					else
+						l.segments.emplace_back();
+					take_block(l.segments.back(), end);
+					if (!blocks(l.segments.back()))
+						return;
+					after_read_in = false;
+					continue;
+				}
+				// A damaged block: after read-in, the loader's
+				// segment fails; after blocks, the segment they
+				// ended is whole, and the next fails.
+				if ((found == 2 || (found == 3 && end - next >= 2)) &&
+				    !make_pairs(end)) {
+					if (after_read_in)
+						l.segments.back().start = NO_START;
+					return;
+				}
+			} else if (operation != START_WORD && operation != DEPOSIT_WORD &&
+			           operation != OTHER_DEPOSIT_WORD)
+				break;
+			l.segments.emplace_back();
+			if (!read_in(l.segments.back()))
+				return;
+			after_read_in = true;
+		}
+		l.whole = true;
+	}
+};
+
+loaded load(const std::string &tape)
+{
+	model m;
 	int word = 0, frames = 0;
 	for (unsigned char frame : tape)
 		if (frame & 0200) {
 			word = word << 6 | (frame & 077);
 			if (++frames == 3) {
-				words.push_back(word);
+				m.words.push_back(word);
 				word = frames = 0;
 			}
 		}
-	loaded l;
-	for (size_t i = 0; i < words.size(); i += 2) {
-		int operation = words[i] & 0760000;
-		if (operation == START_WORD) {
-			l.start = words[i] & LAST_ADDRESS;
-			break;
-		}
-		if ((operation != DEPOSIT_WORD && operation != 0240000) ||
-		    i + 1 == words.size())
-			break;
-		l.pairs.emplace_back(words[i] & LAST_ADDRESS, words[i + 1]);
-	}
-	return l;
+	m.load();
+	// A segment that failed before it held anything is not listed.
+	if (!m.l.segments.empty() && m.l.segments.back().deposits.empty() &&
+	    m.l.segments.back().start == NO_START)
+		m.l.segments.pop_back();
+	return m.l;
 }
 
-// The tape tapewright punches for what was loaded: every pair, and the
-// end word when there was a start address.
-std::string punched(const loaded &l)
+// The tape tapewright punches for a segment: every deposit as a pair, and
+// the end word when there was a start address.
+std::string punched(const segment &s)
 {
 	std::string tape;
 	auto punch = [&](int word) {
 		for (int shift = 12; shift >= 0; shift -= 6)
 			tape += static_cast<char>(0200 | (word >> shift & 077));
 	};
-	for (auto [location, word] : l.pairs) {
+	for (auto [location, word] : s.deposits) {
 		punch(DEPOSIT_WORD | location);
 		punch(word);
 	}
-	if (l.start != NO_START)
-		punch(START_WORD | l.start);
+	if (s.start != NO_START)
+		punch(START_WORD | s.start);
 	return tape;
 }
 
-// Reads the bytes as a tape: tapelist must find what read-in mode loads,
-// and fail just when the tape is not whole; tapewright must punch its
-// listing into those words, and refuse it when it has no start.
-void check_read_back(const std::string &bytes)
+// The listing of each segment: each begins at a line that begins with
+// "Tape ", its title.
+std::vector<std::string> segment_listings(const std::string &listing)
+{
+	std::vector<std::string> parts;
+	size_t at = 0;
+	while (at < listing.size()) {
+		size_t next = listing.find("\nTape ", at);
+		size_t end = next == std::string::npos ? listing.size() : next + 1;
+		parts.push_back(listing.substr(at, end - at));
+		at = end;
+	}
+	return parts;
+}
+
+// Reads the bytes as a tape: tapelist must find what the machine loads,
+// segment by segment, and fail just when the tape is not whole;
+// tapewright must punch each segment's listing into those words, and
+// refuse it when it has no start.
+outcome check_read_back(const std::string &bytes)
 {
 	outcome back = list_back(bytes, TAPE_BLOCK, TAPE_BLOCK);
-	loaded l = read_in(bytes);
-	if (back.result != (l.start == NO_START ? 1 : 0))
-		broken("tapelist's result is not whether the tape ends in a start word",
-		       stderr);
+	loaded l = load(bytes);
+	if (back.result != (l.whole ? 0 : 1))
+		broken("tapelist's result is not whether the tape is whole", stderr);
 	if (back.result == 1 && back.messages.empty())
 		broken("tapelist failed with no message", stderr);
-	if (back.pair_count != static_cast<long long>(l.pairs.size()) || back.start != l.start)
-		broken("tapelist did not read what read-in mode loads", stderr);
-	outcome again = convert(back.output, true, LISTING_BLOCK, OUTPUT_BLOCK);
-	if (again.result != back.result || again.output != punched(l))
-		broken("the listing does not punch the words read in", stderr);
+	if (back.pair_count != l.pairs || reading.block_count != l.blocks ||
+	    back.start != (l.segments.empty() ? NO_START : l.segments[0].start))
+		broken("tapelist did not count what the machine loads", stderr);
+	std::vector<std::string> listings = segment_listings(back.output);
+	if (listings.size() != l.segments.size())
+		broken("tapelist did not list every segment", stderr);
+	for (size_t i = 0; i < listings.size(); i++) {
+		outcome again = convert(listings[i], true, LISTING_BLOCK, OUTPUT_BLOCK);
+		if (again.result != (l.segments[i].start == NO_START) ||
+		    again.output != punched(l.segments[i]))
+			broken("a segment's listing does not punch the words it loads", stderr);
+	}
 
 	size_t read_block = 1 + bytes.size() % 7, write_block = 1 + bytes.size() / 7 % 13;
 	if (!same_run(back, list_back(bytes, read_block, write_block)))
 		broken("small blocks read a different listing", stderr);
+	return back;
+}
+
+// A tape of the kind archived programs come on, made of the bytes: a few
+// read-in pairs, a jmp, blocks with right checksums and a jmp; whole, and
+// found out once one frame of a block's words is changed.
+void check_damaged_blocks(const uint8_t *data, size_t size)
+{
+	if (size < 8)
+		return;
+	std::string tape;
+	auto punch = [&](int word) {
+		for (int shift = 12; shift >= 0; shift -= 6)
+			tape += static_cast<char>(0200 | (word >> shift & 077));
+	};
+	auto byte = [&](size_t i) { return static_cast<int>(data[i % size]); };
+	int pairs = byte(0) % 4;
+	for (int i = 0; i < pairs; i++) {
+		punch(DEPOSIT_WORD | (07700 + i));
+		punch(byte(i) << 10 | byte(i + 1));
+	}
+	punch(START_WORD | 07700);
+	// Where the blocks' data words and checksums begin: changing a frame
+	// of a header word could make it no block at all, or another one.
+	std::vector<size_t> changeable;
+	int location = byte(1) << 2;
+	for (size_t at = 2; at < static_cast<size_t>(4 + byte(1) % 8); at += 2) {
+		int length = 1 + byte(at) % 0100;
+		long long sum = DEPOSIT_WORD * 2 + 2 * location + length;
+		punch(DEPOSIT_WORD | location);
+		punch(DEPOSIT_WORD | (location + length));
+		for (int i = 0; i < length; i++) {
+			int word = (byte(at + 1) * 01001 + i * byte(at + 2)) & LARGEST_WORD;
+			sum += word;
+			changeable.push_back(tape.size());
+			punch(word);
+		}
+		while (sum > LARGEST_WORD)
+			sum = (sum & LARGEST_WORD) + (sum >> 18);
+		changeable.push_back(tape.size());
+		punch(static_cast<int>(sum));
+		tape.append(static_cast<size_t>(byte(at + 1) % 3), '\0');
+		location += length + byte(at + 2) % 3;
+	}
+	punch(START_WORD | (byte(2) & ADDRESS));
+
+	if (check_read_back(tape).result != 0)
+		broken("a tape of read-in pairs and blocks is not read whole", stderr);
+	size_t frame = changeable[static_cast<size_t>(byte(3)) % changeable.size()] +
+	               static_cast<size_t>(byte(4) % 3);
+	tape[frame] = static_cast<char>(0200 | ((tape[frame] + 1 + byte(5) % 077) & 077));
+	outcome damaged = check_read_back(tape);
+	if (damaged.result == 0 && damaged.messages.find("is not the sum") == std::string::npos)
+		broken("a block with a changed frame is not found out", stderr);
 }
 
 } // namespace
@@ -263,5 +478,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	}
 	check_read_back(listing);
 	check_read_back(tape.output);
+	check_damaged_blocks(data, size);
 	return 0;
 }

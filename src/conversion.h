@@ -8,10 +8,8 @@
 #include "output.h"
 #include "tape.h"
 
-enum {
-	START_AWAITED = 010000, // start keyword read, its address not yet
-	NO_START = -1           // no start keyword read
-};
+// The start address is NO_START until the start keyword is read.
+enum { START_AWAITED = 010000 }; // start keyword read, its address not yet
 
 // The listing is read a block at a time into a buffer of the reader's own:
 // a block of this size makes few system calls, and memory use stays fixed.

@@ -17,12 +17,15 @@ static int output_failure(block_output &out, int error)
 	return 1;
 }
 
+// After a failure what is held is dropped, as is all that follows.
 int write_held(block_output &out, size_t size)
 {
-	if (out.failed)
+	if (!out.failed && fwrite(output_buffer, 1, size, out.stream) != size)
+		output_failure(out, errno);
+	if (out.failed) {
+		out.held = 0;
 		return 1;
-	if (fwrite(output_buffer, 1, size, out.stream) != size)
-		return output_failure(out, errno);
+	}
 	out.held -= size;
 	memmove(output_buffer, output_buffer + size, out.held);
 	return 0;

@@ -10,7 +10,8 @@
 enum {
 	LAST_ADDRESS = 07777,
 	LARGEST_WORD = 0777777,
-	ADDRESS = 07777 // the address part of an instruction
+	ADDRESS = 07777, // the address part of an instruction
+	NO_START = -1    // no start address (yet)
 };
 
 // A frame is one line across the tape. The reader's binary mode, which

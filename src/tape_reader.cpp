@@ -1,242 +1,383 @@
-// The tape reader: takes a paper-tape image frame by frame, as the PDP-1's
-// read-in mode does, and writes the words it would deposit as a listing
-// that tapewright punches into the same words. Most of a tape is clean
-// pairs of an address word and a data word; those are also taken six
-// frames at a time.
-#include <cerrno>
+// The tape reader: takes the tape's words as the machine takes them, a
+// section at a time, and hands what each section deposits, and where the
+// program starts, to the listing writer.
+//
+// The tape begins in read-in mode. After each jmp the tape may go on with
+// - blocks, which the program just started reads: a loader. After a
+//   read-in section they belong to its segment, which then starts where
+//   the blocks' jmp says; after blocks, they are the loader started again
+//   on another program, a segment of their own;
+// - a read-in section (dio, dac or jmp first): READ IN pressed again, a
+//   segment of its own;
+// - anything else, which only the program can make sense of: counted and
+//   left alone.
+// Words pass as a block only with a right checksum. Right after a jmp, a
+// block header whose checksum is wrong is taken for read-in pairs if all
+// of its words make such pairs, and for a damaged block if not; either
+// way the user is told.
 #include <cstdint>
-#include <cstring>
 
-#include "octal.h"
-#include "tapelist.h"
+#include "tape_words.h"
 
 tape_reading reading = new_reading;
 
-enum {
-	LINE_WORDS = 8 // words to a line of the listing, from an address ending in 0
-};
+// The words of the block being read: two header words, at most 07777 data
+// words (from 0000 to 7776, as the second header word holds one past the
+// last address in twelve bits), and the checksum; and where each begins.
+enum { LONGEST_BLOCK = LAST_ADDRESS + 3 };
+static int words[LONGEST_BLOCK];
+static unsigned long long words_at[LONGEST_BLOCK];
+static int count; // words read of it
 
-static unsigned char input[TAPE_BLOCK];
-static int next_location; // where the listing's current run goes on, or -1
-static int titled;        // the title line is written
+// The jmp that ended the last section.
+static unsigned long long jmp_at;
 
-static inline int item_done(const unsigned char *p)
+// What read-in mode does with a word where an address word belongs.
+enum { DEPOSITS, STARTS, STOPS };
+
+static int read_in_takes(int word)
 {
-	return item_done(reading.output, p);
+	int operation = word & OPERATION;
+	if (operation == DEPOSIT_WORD || operation == OTHER_DEPOSIT_WORD)
+		return DEPOSITS;
+	return operation == START_WORD ? STARTS : STOPS;
 }
 
-// Text at p, without its terminating NUL; returns the end.
-static unsigned char *put_text(unsigned char *p, const char *text)
+// The tape ended inside a word: says so, and returns 1; else 0.
+static int ends_inside_word()
 {
-	while (*text)
-		*p++ = static_cast<unsigned char>(*text++);
-	return p;
-}
-
-// The title line names the tape. It goes out before the first word, so
-// that a tape that holds none gives no listing at all; nothing is held
-// before it. A control character in the name, a line end above all, is
-// shown as '?': the title must stay one line.
-static int put_title()
-{
-	if (titled)
+	unsigned long long first;
+	int frames = unfinished_frames(&first);
+	if (frames == 0)
 		return 0;
-	titled = 1;
-	unsigned char *p = put_text(output_end(reading.output), "Tape ");
-	// No name a file can be opened by fills a block; one that did would
-	// only be cut short.
-	for (const char *c = reading.title; *c && p < output_buffer + OUTPUT_BLOCK; c++) {
-		auto byte = static_cast<unsigned char>(*c);
-		*p++ = byte < ' ' || byte == 0177 ? '?' : byte;
-	}
-	*p++ = '\n';
-	return item_done(p);
-}
-
-static inline unsigned char *put_line_address(unsigned char *p, int location)
-{
-	p = put_address(p, location);
-	*p++ = ',';
-	*p++ = ' ';
-	return p;
-}
-
-// A word deposited at location. A run of consecutive locations stands
-// under one label, a few words to a line, each line opened by its address
-// in the checked form "0104," so that tapewright confirms it; any jump,
-// backwards too, opens a new run with a label.
-static inline unsigned char *put_pair(unsigned char *p, int location, int word)
-{
-	if (location == next_location) {
-		if (location % LINE_WORDS == 0) {
-			*p++ = '\n';
-			p = put_line_address(p, location);
-		} else
-			*p++ = ' ';
-	} else {
-		if (next_location >= 0)
-			*p++ = '\n';
-		*p++ = '\n';
-		p = put_address(p, location);
-		*p++ = '/';
-		*p++ = '\n';
-		p = put_line_address(p, location);
-	}
-	next_location = location + 1;
-	return put_digits(p, word);
-}
-
-static int deposit(int location, int word)
-{
-	if (next_location < 0 && put_title())
-		return 1;
-	reading.pair_count++;
-	return item_done(put_pair(output_end(reading.output), location, word));
-}
-
-// Six frames as a number, the first in the low byte, whatever the
-// machine's byte order.
-
-// Whole pairs of clean frames, binary hole and no other, whose first word
-// deposits: taken six frames at a time while they last. Returns where the
-// rest begins, or null when the listing could not be written.
-static inline const unsigned char *clean_pairs(const unsigned char *p, const unsigned char *end)
-{
-	const uint64_t holes = 0xc0c0c0c0c0c0, binary = 0x808080808080;
-	while (end - p >= 6) {
-		uint64_t frames = six_frames(p);
-		if ((frames & holes) != binary || (p[0] & 077) != DEPOSIT_WORD >> 12)
-			break;
-		int location = static_cast<int>((frames >> 2 & 07700) | (frames >> 16 & 077));
-		int word = static_cast<int>((frames >> 12 & 0770000) | (frames >> 26 & 07700) |
-		                            (frames >> 40 & 077));
-		if (deposit(location, word))
-			return nullptr;
-		p += 6;
-	}
-	return p;
-}
-
-// What the rest of the tape holds, after the start word: frames that the
-// started program may read itself.
-static void count_after_start(const unsigned char *p, const unsigned char *end)
-{
-	reading.after_start += static_cast<unsigned long long>(end - p);
-	for (; p < end; p++)
-		reading.blank_after_start += *p == 0;
-}
-
-static int read_failure()
-{
-	fprintf(stderr, "%s could not be read: %s\n", reading.tape_name, strerror(errno));
+	fprintf(stderr, "%s ends inside a word: %d of its 3 frames, from frame %llu\n",
+	        reading.tape_name, frames, first);
 	return 1;
 }
 
-int list_tape()
+// The tape ended, or could not be read, in a read-in section: -1.
+static int read_in_ended(int word, int location, unsigned long long deposit_at)
 {
-	next_location = -1;
-	titled = 0;
-
-	unsigned long long before = 0;  // frames in the blocks already read
-	unsigned long long word_at = 0; // the first frame of the word, from 1
-	unsigned long long deposit_at = 0;
-	int frames = 0, word = 0; // frames of the word being read, and its bits
-	int location = -1;        // after an address word, where its word goes
-	size_t got;
-
-	while (reading.start == NO_START &&
-	       (got = fread(input, 1, reading.read_block, reading.tape)) > 0) {
-		const unsigned char *p = input, *end = input + got;
-		while (p < end) {
-			if (frames == 0 && location < 0 && !(p = clean_pairs(p, end)))
-				return 1;
-			if (p == end)
-				break;
-			int frame = *p++;
-			if (!(frame & BINARY_HOLE))
-				continue; // blank tape, or a frame read-in mode skips
-			reading.seventh_hole += (frame & SEVENTH_HOLE) != 0;
-			if (frames == 0)
-				word_at = before + static_cast<unsigned long long>(p - input);
-			word = word << 6 | (frame & 077);
-			if (++frames < 3)
-				continue;
-			frames = 0;
-			if (location >= 0) {
-				if (deposit(location, word))
-					return 1;
-				location = -1;
-				word = 0;
-				continue;
-			}
-			int operation = word & OPERATION;
-			if (operation != DEPOSIT_WORD && operation != OTHER_DEPOSIT_WORD &&
-			    operation != START_WORD) {
-				fprintf(stderr,
-				        "%s: frame %llu: read-in mode stops on %6.6o, which neither "
-				        "deposits (dio) nor starts (jmp)\n",
-				        reading.tape_name, word_at, word);
-				return 1;
-			}
-			// tapewright punches these as plain dio and jmp.
-			int form = word & (OPERATION | INDIRECT);
-			reading.other_forms += form != DEPOSIT_WORD && form != START_WORD;
-			if (operation == START_WORD) {
-				reading.start = word & ADDRESS;
-				count_after_start(p, end);
-				break;
-			}
-			location = word & ADDRESS;
-			deposit_at = word_at;
-			word = 0;
-		}
-		before += got;
-	}
-	if (ferror(reading.tape))
-		return read_failure();
-	if (reading.start != NO_START) {
-		while ((got = fread(input, 1, reading.read_block, reading.tape)) > 0)
-			count_after_start(input, input + got);
-		if (ferror(reading.tape))
-			return read_failure();
-		return 0;
-	}
-
-	if (before == 0)
-		fprintf(stderr, "%s is empty\n", reading.tape_name);
-	// Every whole word deposits, starts or stops: with none deposited and
-	// none begun, no frame had the binary hole.
-	else if (reading.pair_count == 0 && frames == 0 && location < 0)
-		fprintf(stderr,
-		        "%s has no frame with the binary hole: it is not a tape image\n",
-		        reading.tape_name);
-	else if (frames > 0)
-		fprintf(stderr, "%s ends inside a word: %d of its 3 frames, from frame %llu\n",
-		        reading.tape_name, frames, word_at);
-	else if (location >= 0)
+	if (word == READ_FAILED || ends_inside_word())
+		return -1;
+	if (location >= 0)
 		fprintf(stderr,
 		        "%s ends after the address word at frame %llu: the word to deposit at "
 		        "%4.4o is missing\n",
 		        reading.tape_name, deposit_at, location);
 	else
 		fprintf(stderr, "%s ends without a start word (jmp)\n", reading.tape_name);
+	return -1;
+}
+
+// A read-in section, from the first `given` words in words[] on: the
+// address its jmp starts at, or -1 when it stops or fails (reported).
+static int read_in(int given)
+{
+	int used = 0;
+	int location = -1; // after an address word, where its word goes
+	unsigned long long deposit_at = 0;
+
+	for (;;) {
+		int word;
+		unsigned long long word_at;
+		if (used < given) {
+			word = words[used];
+			word_at = words_at[used++];
+		} else {
+			// Most of a section is pairs of clean frames, a plain dio
+			// first: taken six frames at a time while they last.
+			if (location < 0)
+				for (int pair; (pair = next_pair(location)) >= 0;
+				     location = -1) {
+					reading.pair_count++;
+					if (list_word(location, pair))
+						return -1;
+				}
+			word = next_word();
+			word_at = cursor.word_at;
+		}
+		if (word < 0)
+			return read_in_ended(word, location, deposit_at);
+		if (location >= 0) {
+			reading.pair_count++;
+			if (list_word(location, word))
+				return -1;
+			location = -1;
+			continue;
+		}
+		int takes = read_in_takes(word);
+		if (takes == STOPS) {
+			fprintf(stderr,
+			        "%s: frame %llu: read-in mode stops on %6.6o, which neither deposits "
+			        "(dio) nor starts (jmp)\n",
+			        reading.tape_name, word_at, word);
+			return -1;
+		}
+		// tapewright punches these as plain dio and jmp.
+		int form = word & FORM;
+		reading.other_forms += form != DEPOSIT_WORD && form != START_WORD;
+		if (takes == STARTS) {
+			jmp_at = word_at;
+			return word & ADDRESS;
+		}
+		location = word & ADDRESS;
+		deposit_at = word_at;
+	}
+}
+
+// What read_block found.
+enum { BLOCK_READ, NO_HEADER, WRONG_CHECKSUM, CUT_SHORT, BLOCK_READ_FAILED };
+
+// Reads a block from its first header word, a plain dio, into words[].
+static int read_block(int first, unsigned long long first_at)
+{
+	words[0] = first;
+	words_at[0] = first_at;
+	int length = 2;
+	for (count = 1; count < length; count++) {
+		int word = next_word();
+		if (word < 0)
+			return word == READ_FAILED ? BLOCK_READ_FAILED : CUT_SHORT;
+		words[count] = word;
+		words_at[count] = cursor.word_at;
+		if (count == 1) {
+			// dio LA+1: one past the last address, past the first.
+			if ((word & FORM) != DEPOSIT_WORD ||
+			    (word & ADDRESS) <= (first & ADDRESS)) {
+				count = 2;
+				return NO_HEADER;
+			}
+			length = (word & ADDRESS) - (first & ADDRESS) + 3;
+		}
+	}
+	// The one's-complement sum of the header and data words, with the
+	// end-around carry. 777777 and 000000 both stand for zero: a loader's
+	// add makes +0 of the sum -0, and the simulator's own block loading
+	// keeps -0.
+	uint64_t sum = 0;
+	for (int i = 0; i < count - 1; i++)
+		sum += static_cast<uint64_t>(words[i]);
+	return sum % LARGEST_WORD == static_cast<uint64_t>(words[count - 1]) % LARGEST_WORD
+	               ? BLOCK_READ
+	               : WRONG_CHECKSUM;
+}
+
+// The sum as the end-around carry leaves it, 777777 for zero.
+static int block_sum()
+{
+	uint64_t sum = 0;
+	for (int i = 0; i < count - 1; i++)
+		sum += static_cast<uint64_t>(words[i]);
+	while (sum > LARGEST_WORD)
+		sum = (sum & LARGEST_WORD) + (sum >> 18);
+	return static_cast<int>(sum);
+}
+
+static int take_block()
+{
+	reading.block_count++;
+	reading.block_words += count - 3;
+	return list_block(words_at[0], words[0] & ADDRESS, words + 2, count - 3);
+}
+
+// A block that is not whole, or not right: -1.
+static int block_fault(int found, const char *nor)
+{
+	long long number = reading.block_count + 1;
+	int first = words[0] & ADDRESS, last = (words[1] & ADDRESS) - 1;
+
+	if (found == BLOCK_READ_FAILED)
+		return -1;
+	if (found == NO_HEADER)
+		fprintf(stderr,
+		        "%s: frame %llu: after block %lld, %6.6o %6.6o is no block header: the "
+		        "second word must be a dio past the first\n",
+		        reading.tape_name, words_at[0], number - 1, words[0], words[1]);
+	else if (found == WRONG_CHECKSUM)
+		fprintf(stderr,
+		        "%s: frame %llu: block %lld, %4.4o-%4.4o: the checksum is %6.6o, but the "
+		        "words sum to %6.6o%s\n",
+		        reading.tape_name, words_at[0], number, first, last, words[count - 1],
+		        block_sum(), nor);
+	else if (count < 2)
+		fprintf(stderr,
+		        "%s ends after the first header word of block %lld, at frame %llu\n",
+		        reading.tape_name, number, words_at[0]);
+	else
+		fprintf(stderr,
+		        "%s ends inside block %lld, %4.4o-%4.4o, from frame %llu: %d of its %d words%s\n",
+		        reading.tape_name, number, first, last, words_at[0], count,
+		        (words[1] & ADDRESS) - (words[0] & ADDRESS) + 3, nor);
+	return -1;
+}
+
+// The blocks after the first, up to the jmp that ends them: the address
+// it starts at, or -1 on a fault (reported).
+static int read_blocks()
+{
+	for (;;) {
+		int word = next_word();
+		if (word == READ_FAILED)
+			return -1;
+		if (word == END_OF_TAPE) {
+			if (!ends_inside_word())
+				fprintf(stderr,
+				        "%s ends after block %lld without a start word (jmp)\n",
+				        reading.tape_name, reading.block_count);
+			return -1;
+		}
+		if ((word & FORM) == START_WORD) {
+			jmp_at = cursor.word_at;
+			return word & ADDRESS;
+		}
+		if ((word & FORM) != DEPOSIT_WORD) {
+			fprintf(stderr,
+			        "%s: frame %llu: after block %lld, %6.6o is neither a block header (dio) "
+			        "nor a start word (jmp)\n",
+			        reading.tape_name, cursor.word_at, reading.block_count, word);
+			return -1;
+		}
+		int found = read_block(word, cursor.word_at);
+		if (found != BLOCK_READ)
+			return block_fault(found, "");
+		if (take_block())
+			return -1;
+	}
+}
+
+// Whether the words of what looked like a block make read-in pairs, all of
+// them: each address word deposits, and only the last word may start.
+static int make_read_in_pairs()
+{
+	for (int i = 0; i < count; i += 2) {
+		int takes = read_in_takes(words[i]);
+		if (takes == STOPS || (takes == STARTS && i < count - 1))
+			return 0;
+	}
 	return 1;
 }
 
-// The last line is closed, and the start statement follows once the tape
-// has given its start address.
-int finish_listing()
+// The segment that ended in a jmp to start, after the section of the given
+// kind, is whole.
+static int close_segment(int section, int start)
 {
-	if (reading.start != NO_START && put_title())
+	if (reading.segments == 1)
+		reading.start = start;
+	if (list_section_end(section, jmp_at, start, STARTS_PROGRAM))
 		return 1;
-	unsigned char *p = output_end(reading.output);
-	if (next_location >= 0)
-		*p++ = '\n';
-	if (reading.start != NO_START) {
-		p = put_address(put_text(p, "\nstart "), reading.start);
-		*p++ = '\n';
+	return list_start(start);
+}
+
+// The frames after a jmp that are for the program alone.
+static int leave_rest(int section, int start, unsigned long long mark,
+                      unsigned long long blanks, unsigned long long seventh_hole)
+{
+	if (skip_rest() == READ_FAILED)
+		return 1;
+	reading.seventh_hole = seventh_hole;
+	reading.after_start = frames_taken() - mark;
+	reading.blank_after_start = blank_frames() - blanks;
+	return close_segment(section, start);
+}
+
+// Words that began like a block right after a jmp, but are none: how many
+// of them read-in mode takes, or -1 on a fault (reported).
+static int not_a_block(int found, int section, int start)
+{
+	int first = words[0] & ADDRESS, last = (words[1] & ADDRESS) - 1;
+
+	if (found == BLOCK_READ_FAILED)
+		return -1;
+	if (found == NO_HEADER || count < 2)
+		return count;
+	// A damaged block: the loader that read-in started fails; after
+	// blocks, the loader started again, and the segment before is whole.
+	if (!make_read_in_pairs()) {
+		if (section == BLOCK_SECTION && close_segment(section, start))
+			return -1;
+		return block_fault(found, "; nor do the words make read-in pairs");
 	}
-	next_location = -1;
-	reading.output.held = static_cast<size_t>(p - output_buffer);
-	return finish_block_output(reading.output, 0);
+	if (found == WRONG_CHECKSUM)
+		fprintf(stderr,
+		        "%s: frame %llu: a block header for %4.4o-%4.4o, but the checksum %6.6o "
+		        "is not the sum %6.6o: read as read-in pairs, which these words make too\n",
+		        reading.tape_name, words_at[0], first, last, words[count - 1],
+		        block_sum());
+	else
+		fprintf(stderr,
+		        "%s: frame %llu: a block header for %4.4o-%4.4o, but the tape ends inside "
+		        "the block: read as read-in pairs, which these words make too\n",
+		        reading.tape_name, words_at[0], first, last);
+	return count;
+}
+
+int list_tape()
+{
+	start_words();
+	start_listing();
+	int word = next_word_after_leader();
+	if (word < 0) {
+		if (word == READ_FAILED || ends_inside_word())
+			return 1;
+		if (frames_taken() == 0)
+			fprintf(stderr, "%s is empty\n", reading.tape_name);
+		else
+			fprintf(stderr,
+			        "%s has no frame with the binary hole: it is not a tape image\n",
+			        reading.tape_name);
+		return 1;
+	}
+	words[0] = word;
+	words_at[0] = cursor.word_at;
+	reading.segments = 1;
+	list_segment(cursor.word_at);
+	int section = READ_IN_SECTION;
+	int start = read_in(1);
+
+	while (start >= 0) {
+		// What follows the jmp? Only a whole word tells.
+		unsigned long long mark = frames_taken(), blanks = blank_frames();
+		unsigned long long seventh_hole = reading.seventh_hole;
+		word = next_word_after_leader();
+		if (word == READ_FAILED)
+			return 1;
+		if (word == END_OF_TAPE || read_in_takes(word) == STOPS)
+			return leave_rest(section, start, mark, blanks, seventh_hole);
+
+		unsigned long long word_at = cursor.word_at;
+		int given = 1;
+		words[0] = word;
+		words_at[0] = word_at;
+		if ((word & FORM) == DEPOSIT_WORD) {
+			int found = read_block(word, word_at);
+			if (found == BLOCK_READ) {
+				// Blocks after read-in are its loader's.
+				if (section == READ_IN_SECTION
+				            ? list_section_end(section, jmp_at, start,
+				                               STARTS_LOADER)
+				            : close_segment(section, start))
+					return 1;
+				if (section == BLOCK_SECTION) {
+					reading.segments++;
+					list_segment(word_at);
+				}
+				if (take_block())
+					return 1;
+				section = BLOCK_SECTION;
+				start = read_blocks();
+				continue;
+			}
+			if ((given = not_a_block(found, section, start)) < 0)
+				return 1;
+		}
+		// READ IN pressed again: a segment of its own.
+		if (close_segment(section, start))
+			return 1;
+		reading.segments++;
+		list_segment(word_at);
+		section = READ_IN_SECTION;
+		start = read_in(given);
+	}
+	return 1;
 }

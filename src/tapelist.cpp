@@ -1,27 +1,105 @@
-// tapelist: read a PDP-1 read-in-mode tape image back into a listing that
-// tapewright punches into the same words.
+// tapelist: read a PDP-1 paper tape back into a listing that tapewright
+// punches into the same words: every segment of it, read-in pairs and a
+// loader's blocks alike.
 #include <cerrno>
 #include <cstring>
 
 #include "platform.h"
 #include "tapelist.h"
+#include "version.h"
 
-static int usage(const char *name)
+static void usage(FILE *to, const char *name)
 {
-	fprintf(stderr, "Usage: %s rimfile\n", name);
-	fprintf(stderr, "       %s -\n", name);
-	return 1;
+	fprintf(to, "Usage: %s [--] rimfile\n", name);
+	fprintf(to, "       %s -\n", name);
+}
+
+static void help(const char *name)
+{
+	usage(stdout, name);
+	printf("Read a PDP-1 paper tape (\"-\": standard input) as the machine loads it,\n"
+	       "read-in sections and a loader's blocks, and print a listing of each\n"
+	       "segment that tapewright punches into a tape loading the same words.\n"
+	       "\n"
+	       "  --help     print this help and exit\n"
+	       "  --version  print the version and exit\n"
+	       "  --         end the options, for a tape whose name begins with -\n");
+}
+
+// "1 frame", "2 frames".
+static const char *plural(unsigned long long n)
+{
+	return n == 1 ? "" : "s";
+}
+
+// The notes on what the tape holds besides its words, and the summary.
+static void summary()
+{
+	const char *name = reading.tape_name;
+	unsigned long long n = reading.seventh_hole;
+	if (n > 0)
+		fprintf(stderr,
+		        "%s: %llu frame%s the seventh hole (0100), which binary reading "
+		        "ignores\n",
+		        name, n, n == 1 ? " has" : "s have");
+	n = reading.other_forms;
+	if (n > 0)
+		fprintf(stderr,
+		        "%s: %llu word%s dac, or dio or jmp with the indirect bit, which "
+		        "read-in mode takes as plain dio and jmp\n",
+		        name, n, n == 1 ? " is" : "s are");
+	n = reading.after_start;
+	if (n > 0)
+		fprintf(stderr,
+		        "%s: %llu frame%s the last start word (%llu blank): neither blocks "
+		        "nor a read-in section\n",
+		        name, n, n == 1 ? " follows" : "s follow", reading.blank_after_start);
+
+	int started = reading.start != NO_START;
+	if (reading.pair_count == 0 && reading.block_count == 0 && !started)
+		return;
+	fprintf(stderr, "Read %lld word-pair%s", reading.pair_count,
+	        plural(static_cast<unsigned long long>(reading.pair_count)));
+	if (reading.block_count > 0)
+		fprintf(stderr, " and %lld word%s in %lld block%s", reading.block_words,
+		        plural(static_cast<unsigned long long>(reading.block_words)),
+		        reading.block_count,
+		        plural(static_cast<unsigned long long>(reading.block_count)));
+	fprintf(stderr, " from %s", name);
+	if (reading.segments > 1)
+		fprintf(stderr, " in %lld segments", reading.segments);
+	if (started)
+		fprintf(stderr, ", start = %4.4o", reading.start);
+	fprintf(stderr, "\n");
 }
 
 int main(int argc, char **argv)
 {
 	const char *name = argc > 0 ? argv[0] : "tapelist";
-	// Any other argument that begins with "-" is taken for an option,
-	// which tapelist has none of.
-	if (argc != 2 || (argv[1][0] == '-' && argv[1][1] != '\0'))
-		return usage(name);
+	int arg = 1;
+	for (; arg < argc && argv[arg][0] == '-' && argv[arg][1] != '\0'; arg++) {
+		if (strcmp(argv[arg], "--") == 0) {
+			arg++;
+			break;
+		}
+		if (strcmp(argv[arg], "--help") == 0) {
+			help(name);
+			return fflush(stdout) == EOF;
+		}
+		if (strcmp(argv[arg], "--version") == 0) {
+			printf("tapelist %s\n", TAPEWRIGHT_VERSION);
+			return fflush(stdout) == EOF;
+		}
+		fprintf(stderr, "%s: unknown option %s\n", name, argv[arg]);
+		usage(stderr, name);
+		return 1;
+	}
+	if (argc - arg != 1) {
+		usage(stderr, name);
+		return 1;
+	}
 
-	const char *tape_name = argv[1];
+	const char *tape_name = argv[arg];
 	if (strcmp(tape_name, "-") == 0) {
 		reading.tape = stdin;
 		reading.tape_name = "standard input";
@@ -44,36 +122,15 @@ int main(int argc, char **argv)
 	// keeps its line buffering.
 	if (!is_terminal(stdout))
 		setvbuf(stdout, nullptr, _IONBF, 0);
-
 	reading.output.stream = stdout;
+
 	int result = list_tape();
 	if (reading.tape != stdin)
 		fclose(reading.tape);
 	result |= finish_listing();
 
-	if (reading.seventh_hole > 0)
-		fprintf(stderr,
-		        "%s: %llu frames have the seventh hole (0100), which read-in "
-		        "mode ignores\n",
-		        reading.tape_name, reading.seventh_hole);
-	if (reading.other_forms > 0)
-		fprintf(stderr,
-		        "%s: %llu words are dac, or dio or jmp with the indirect bit, "
-		        "which read-in mode takes as plain dio and jmp\n",
-		        reading.tape_name, reading.other_forms);
-	if (reading.after_start > 0)
-		fprintf(stderr,
-		        "%s: %llu frames follow the start word, %llu of them blank; "
-		        "read-in mode does not read them\n",
-		        reading.tape_name, reading.after_start, reading.blank_after_start);
-	int started = reading.start != NO_START;
-	if (reading.pair_count > 0 || started) {
-		fprintf(stderr, "Read %lld word-pairs from %s", reading.pair_count, tape_name);
-		if (started)
-			fprintf(stderr, ", start = %4.4o", reading.start);
-		fprintf(stderr, "\n");
-	}
+	summary();
 	if (result != 0)
-		fprintf(stderr, "Listing of %s could not be completed\n", tape_name);
+		fprintf(stderr, "Listing of %s could not be completed\n", reading.tape_name);
 	return result;
 }

@@ -11,6 +11,7 @@
 // the listing it writes must make tapewright punch the words that read-in
 // mode loads from them, and a tape that tapewright made must come back
 // the same, byte for byte.
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +29,7 @@ struct outcome {
 	long long pair_count;
 	int start;
 	int comma_warned;
+	long long segments;   // tapelist: the segments begun
 	std::string output;   // the tape, or the debug listing
 	std::string messages; // what went to standard error
 };
@@ -89,7 +91,30 @@ outcome convert(const std::string &listing, bool to_tape, size_t read_block, siz
 	return o;
 }
 
-outcome list_back(const std::string &tape, size_t read_block, size_t write_block)
+// A tape that can be read for `room` bytes, and then fails, as a damaged
+// disk or a broken connection does.
+struct failing_tape {
+	FILE *in;
+	size_t room;
+};
+
+ssize_t read_failing(void *cookie, char *data, size_t size)
+{
+	auto *tape = static_cast<failing_tape *>(cookie);
+	size_t got = tape->room < size ? tape->room : size;
+	if (got == 0) {
+		errno = EIO;
+		return -1;
+	}
+	got = fread(data, 1, got, tape->in);
+	tape->room -= got;
+	return static_cast<ssize_t>(got);
+}
+
+// tapelist reading the tape, which fails after `room` bytes unless that is
+// SIZE_MAX.
+outcome list_back(const std::string &tape, size_t read_block, size_t write_block,
+                  size_t room = SIZE_MAX)
 {
 	outcome o = caught(tape, false, [&](FILE *in, FILE *output) {
 		reading = new_reading;
@@ -97,13 +122,23 @@ outcome list_back(const std::string &tape, size_t read_block, size_t write_block
 		reading.output.block = write_block;
 		reading.tape_name = "tape";
 		reading.title = "t";
-		reading.tape = in;
+		failing_tape failing{in, room};
+		reading.tape = room == SIZE_MAX
+		                       ? in
+		                       : fopencookie(&failing, "r",
+		                                     {read_failing, nullptr, nullptr, nullptr});
+		if (!reading.tape)
+			broken("no cookie stream", stderr);
 		stdout = output;
 		reading.output.stream = output;
-		return list_tape() | finish_listing();
+		int result = list_tape() | finish_listing();
+		if (reading.tape != in)
+			fclose(reading.tape);
+		return result;
 	});
 	o.pair_count = reading.pair_count;
 	o.start = reading.start;
+	o.segments = reading.segments;
 	return o;
 }
 
@@ -311,14 +346,14 @@ std::string punched(const segment &s)
 	return tape;
 }
 
-// The listing of each segment: each begins at a line that begins with
-// "Tape ", its title.
+// The listing of each segment: each but the first begins with the blank
+// line before its title, a line that begins with "Tape ".
 std::vector<std::string> segment_listings(const std::string &listing)
 {
 	std::vector<std::string> parts;
 	size_t at = 0;
 	while (at < listing.size()) {
-		size_t next = listing.find("\nTape ", at);
+		size_t next = listing.find("\n\nTape ", at);
 		size_t end = next == std::string::npos ? listing.size() : next + 1;
 		parts.push_back(listing.substr(at, end - at));
 		at = end;
@@ -354,6 +389,25 @@ outcome check_read_back(const std::string &bytes)
 	size_t read_block = 1 + bytes.size() % 7, write_block = 1 + bytes.size() / 7 % 13;
 	if (!same_run(back, list_back(bytes, read_block, write_block)))
 		broken("small blocks read a different listing", stderr);
+
+	// A read that fails part-way: the segments listed before it stay
+	// whole, and the one it cut short has no start statement, so that
+	// tapewright refuses it. (A segment cut before it held anything is
+	// not listed.)
+	size_t room = bytes.size() * 7 / 11;
+	outcome cut = list_back(bytes, read_block, write_block, room);
+	std::vector<std::string> whole = segment_listings(back.output);
+	std::vector<std::string> parts = segment_listings(cut.output);
+	// (Unless the tape stopped before the failure.)
+	if (cut.result != 1 ||
+	    (cut.messages.find("could not be read") == std::string::npos && back.result != 1))
+		broken("a failed read is not a failure", stderr);
+	for (size_t i = 0; i + 1 < parts.size(); i++)
+		if (parts[i] != whole[i])
+			broken("a failed read changes a segment before it", stderr);
+	if (!parts.empty() && static_cast<long long>(parts.size()) == cut.segments &&
+	    convert(parts.back(), true, LISTING_BLOCK, OUTPUT_BLOCK).result != 1)
+		broken("a failed read leaves the segment it cut whole", stderr);
 	return back;
 }
 

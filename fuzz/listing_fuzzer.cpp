@@ -112,12 +112,13 @@ ssize_t read_failing(void *cookie, char *data, size_t size)
 }
 
 // tapelist reading the tape, which fails after `room` bytes unless that is
-// SIZE_MAX.
+// SIZE_MAX; the listing symbolic, or not.
 outcome list_back(const std::string &tape, size_t read_block, size_t write_block,
-                  size_t room = SIZE_MAX)
+                  size_t room = SIZE_MAX, int symbolic = 0)
 {
 	outcome o = caught(tape, false, [&](FILE *in, FILE *output) {
 		reading = new_reading;
+		reading.symbolic = symbolic;
 		reading.read_block = read_block;
 		reading.output.block = write_block;
 		reading.tape_name = "tape";
@@ -367,7 +368,9 @@ std::vector<std::string> segment_listings(const std::string &listing)
 // refuse it when it has no start.
 outcome check_read_back(const std::string &bytes)
 {
-	outcome back = list_back(bytes, TAPE_BLOCK, TAPE_BLOCK);
+	// Listed one way or the other, as the length has it.
+	int symbolic = bytes.size() % 2;
+	outcome back = list_back(bytes, TAPE_BLOCK, TAPE_BLOCK, SIZE_MAX, symbolic);
 	loaded l = load(bytes);
 	if (back.result != (l.whole ? 0 : 1))
 		broken("tapelist's result is not whether the tape is whole", stderr);
@@ -387,7 +390,7 @@ outcome check_read_back(const std::string &bytes)
 	}
 
 	size_t read_block = 1 + bytes.size() % 7, write_block = 1 + bytes.size() / 7 % 13;
-	if (!same_run(back, list_back(bytes, read_block, write_block)))
+	if (!same_run(back, list_back(bytes, read_block, write_block, SIZE_MAX, symbolic)))
 		broken("small blocks read a different listing", stderr);
 
 	// A read that fails part-way: the segments listed before it stay
@@ -395,7 +398,7 @@ outcome check_read_back(const std::string &bytes)
 	// tapewright refuses it. (A segment cut before it held anything is
 	// not listed.)
 	size_t room = bytes.size() * 7 / 11;
-	outcome cut = list_back(bytes, read_block, write_block, room);
+	outcome cut = list_back(bytes, read_block, write_block, room, symbolic);
 	std::vector<std::string> whole = segment_listings(back.output);
 	std::vector<std::string> parts = segment_listings(cut.output);
 	// (Unless the tape stopped before the failure.)
@@ -522,9 +525,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	if (!same_run(debug, convert(listing, false, read_block, write_block)))
 		broken("small blocks make a different debug listing", stderr);
 
-	// A whole tape, read back and punched again, is the same tape.
-	if (tape.result == 0) {
-		outcome back = list_back(tape.output, TAPE_BLOCK, TAPE_BLOCK);
+	// A whole tape, read back and punched again, is the same tape; so is
+	// its symbolic listing, a word to a line with its instruction.
+	for (int symbolic = 0; symbolic < 2 && tape.result == 0; symbolic++) {
+		outcome back =
+		        list_back(tape.output, TAPE_BLOCK, TAPE_BLOCK, SIZE_MAX, symbolic);
 		if (back.result != 0 ||
 		    convert(back.output, true, LISTING_BLOCK, OUTPUT_BLOCK).output !=
 		            tape.output)

@@ -2,11 +2,13 @@
 // tapewright punches into the same words. Each segment is a listing of
 // its own: a title line, the words in tape order, and its start statement.
 // A run of consecutive locations stands under one label, a few words to a
-// line, each line opened by its address in the checked form "0104," so
-// that tapewright confirms it; any jump, backwards too, opens a new run.
+// line, or one with the instruction it is in a comment, each line opened
+// by its address in the checked form "0104," so that tapewright confirms
+// it; any jump, backwards too, opens a new run.
 // Where the tape's sections end, and each block, is told in comments.
 #include <cstring>
 
+#include "instruction.h"
 #include "octal.h"
 #include "tape_words.h"
 
@@ -157,6 +159,20 @@ static unsigned char *put_label(unsigned char *p, int location)
 	return put_line_address(p, location);
 }
 
+// The word, and in a symbolic listing the instruction it is, in a comment
+// that opens after a blank, where no number is pending.
+static inline unsigned char *put_value(unsigned char *p, int word)
+{
+	p = put_digits(p, word);
+	if (!reading.symbolic)
+		return p;
+	unsigned char *end = put_instruction(p + 3, word);
+	if (end == p + 3)
+		return p;
+	memcpy(p, " / ", 3);
+	return end;
+}
+
 static inline unsigned char *put_word(unsigned char *p, int location, int word)
 {
 	if (location != next_location) {
@@ -164,13 +180,13 @@ static inline unsigned char *put_word(unsigned char *p, int location, int word)
 			*p++ = '\n';
 		*p++ = '\n';
 		p = put_label(p, location);
-	} else if (location % LINE_WORDS == 0) {
+	} else if (reading.symbolic || location % LINE_WORDS == 0) {
 		*p++ = '\n';
 		p = put_line_address(p, location);
 	} else
 		*p++ = ' ';
 	next_location = location + 1;
-	return put_digits(p, word);
+	return put_value(p, word);
 }
 
 int list_word(int location, int word)
@@ -194,7 +210,7 @@ int list_block(unsigned long long frame, int first, const int *words, int count)
 	*p++ = '\n';
 	p = put_label(p, first);
 	next_location = first + 1;
-	p = put_digits(p, words[0]);
+	p = put_value(p, words[0]);
 	for (int i = 1; i < count; i++) {
 		failed |= item_done(reading.output, p);
 		p = put_word(output_end(reading.output), first + i, words[i]);

@@ -10,8 +10,8 @@
 
 static void usage(FILE *to, const char *name)
 {
-	fprintf(to, "Usage: %s [--] rimfile\n", name);
-	fprintf(to, "       %s -\n", name);
+	fprintf(to, "Usage: %s [--symbolic] [--] rimfile\n", name);
+	fprintf(to, "       %s [--symbolic] -\n", name);
 }
 
 static void help(const char *name)
@@ -21,9 +21,11 @@ static void help(const char *name)
 	       "read-in sections and a loader's blocks, and print a listing of each\n"
 	       "segment that tapewright punches into a tape loading the same words.\n"
 	       "\n"
-	       "  --help     print this help and exit\n"
-	       "  --version  print the version and exit\n"
-	       "  --         end the options, for a tape whose name begins with -\n");
+	       "\n"
+	       "  -s, --symbolic  a word to a line, with the instruction it is in a comment\n"
+	       "  --help          print this help and exit\n"
+	       "  --version       print the version and exit\n"
+	       "  --              end the options, for a tape whose name begins with -\n");
 }
 
 // "1 frame", "2 frames".
@@ -81,6 +83,10 @@ int main(int argc, char **argv)
 		if (strcmp(argv[arg], "--") == 0) {
 			arg++;
 			break;
+		}
+		if (strcmp(argv[arg], "--symbolic") == 0 || strcmp(argv[arg], "-s") == 0) {
+			reading.symbolic = 1;
+			continue;
 		}
 		if (strcmp(argv[arg], "--help") == 0) {
 			help(name);

@@ -23,6 +23,7 @@ struct tape_reading {
 	FILE *tape;
 	const char *tape_name; // for messages
 	const char *title;     // the tape as the listing's title line names it
+	int symbolic;          // a word to a line, with the instruction it is
 	long long pair_count;  // word pairs read in by read-in sections
 	long long block_count; // blocks read whole, with right checksums
 	long long block_words; // the data words of those blocks
@@ -43,7 +44,7 @@ struct tape_reading {
 	block_output output; // the listing, on standard output
 };
 
-const tape_reading new_reading = {nullptr,  nullptr, nullptr, 0, 0, 0,          0,
+const tape_reading new_reading = {nullptr,  nullptr, nullptr, 0, 0, 0,          0,         0,
                                   NO_START, 0,       0,       0, 0, TAPE_BLOCK, new_output};
 
 extern tape_reading reading;

@@ -11,6 +11,7 @@
 // the listing it writes must make tapewright punch the words that read-in
 // mode loads from them, and a tape that tapewright made must come back
 // the same, byte for byte.
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "conversion.h"
+#include "loader.h"
 #include "tapelist.h"
 
 namespace {
@@ -70,10 +72,12 @@ template <typename Run> outcome caught(const std::string &input, bool tape_out, 
 	return o;
 }
 
-outcome convert(const std::string &listing, bool to_tape, size_t read_block, size_t write_block)
+outcome convert(const std::string &listing, bool to_tape, size_t read_block, size_t write_block,
+                int blocks = 0)
 {
 	outcome o = caught(listing, to_tape, [&](FILE *in, FILE *output) {
 		state = new_conversion;
+		state.blocks = blocks;
 		state.read_block = read_block;
 		state.output.block = write_block;
 		state.listing_name = "listing";
@@ -160,8 +164,9 @@ int word_at(const std::string &tape, size_t at)
 // section deposits on dio or dac (indirect or not) and starts on jmp; any
 // other word stops it. After a jmp come blocks (plain dio FA, plain dio
 // LA+1 past it, the data, a checksum equal to the sum modulo 777777), up
-// to a plain jmp; or a read-in section, when the next word deposits or
-// starts and is no block, or when it begins a block whose checksum is
+// to a plain jmp, which after read-in may come at once; or a read-in
+// section, when the next word deposits or starts and is no block, or when
+// it begins a block whose checksum is
 // wrong or missing but whose words all make read-in pairs; or frames for
 // the program, which nothing reads.
 struct segment {
@@ -272,6 +277,13 @@ struct model {
 			if (next == words.size())
 				break;
 			int word = words[next], operation = word & OPERATION;
+			// A plain jmp after read-in is the loader's: no blocks.
+			if (after_read_in && (word & FORM) == START_WORD) {
+				l.segments.back().start = word & ADDRESS;
+				next++;
+				after_read_in = false;
+				continue;
+			}
 			if ((word & FORM) == DEPOSIT_WORD) {
 				size_t end;
 				int found = block(end);
@@ -408,10 +420,44 @@ outcome check_read_back(const std::string &bytes)
 	for (size_t i = 0; i + 1 < parts.size(); i++)
 		if (parts[i] != whole[i])
 			broken("a failed read changes a segment before it", stderr);
-	if (!parts.empty() && static_cast<long long>(parts.size()) == cut.segments &&
+	bool failed = cut.messages.find("could not be read") != std::string::npos;
+	if (failed && !parts.empty() && static_cast<long long>(parts.size()) == cut.segments &&
 	    convert(parts.back(), true, LISTING_BLOCK, OUTPUT_BLOCK).result != 1)
 		broken("a failed read leaves the segment it cut whole", stderr);
 	return back;
+}
+
+// The listing punched as a block tape: read back, it loads the words of
+// the read-in tape, after the loader's, and punches the same block tape
+// again. A listing that would overwrite the loader is refused.
+void check_block_tape(const std::string &listing, const outcome &rim)
+{
+	outcome tape = convert(listing, true, LISTING_BLOCK, OUTPUT_BLOCK, 1);
+	if (state.loader_clash) {
+		if (tape.result != 1 ||
+		    tape.messages.find("overwrite the block loader") == std::string::npos)
+			broken("a clash with the loader is not refused", stderr);
+		return;
+	}
+	if (tape.result != rim.result || tape.start != rim.start)
+		broken("the block tape tells another run than the read-in tape", stderr);
+	// (Without a start, a tape of the loader alone would start it.)
+	if (rim.start == NO_START || rim.start == START_AWAITED)
+		return;
+	loaded blocks = load(tape.output), pairs = load(rim.output);
+	std::vector<std::pair<int, int>> expected;
+	if (!pairs.segments.empty())
+		for (auto pair : pairs.segments[0].deposits)
+			if (pair.first < LOADER_FIRST)
+				expected.push_back(pair);
+	const auto &got = blocks.segments.at(0).deposits;
+	if (got.size() != LOADER_PAIRS + expected.size() ||
+	    !std::equal(expected.begin(), expected.end(), got.begin() + LOADER_PAIRS) ||
+	    blocks.segments[0].start != rim.start || blocks.segments.size() != 1)
+		broken("the block tape does not load the listing's words", stderr);
+	outcome back = list_back(tape.output, TAPE_BLOCK, TAPE_BLOCK);
+	if (convert(back.output, true, LISTING_BLOCK, OUTPUT_BLOCK, 1).output != tape.output)
+		broken("a block tape read back and punched again is another tape", stderr);
 }
 
 // A tape of the kind archived programs come on, made of the bytes: a few
@@ -538,5 +584,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 	check_read_back(listing);
 	check_read_back(tape.output);
 	check_damaged_blocks(data, size);
+	check_block_tape(listing, tape);
 	return 0;
 }

@@ -25,6 +25,11 @@ struct conversion_state {
 	int start;            // NO_START, START_AWAITED or the start address
 	int check_commas;     // a number before a comma must match the location
 	int line_open;        // debug listing: the last word ended in a comma
+	// A block tape: the loader, then the words in blocks. pair_count then
+	// counts the words punched in blocks.
+	int blocks;
+	long long block_count; // blocks punched
+	int loader_clash;      // a word of the listing would overwrite the loader
 	// Bytes asked of each read of the listing, 1 to LISTING_BLOCK. Tests
 	// set it small, to take the reader through the end of its buffer on
 	// every few bytes.
@@ -34,8 +39,9 @@ struct conversion_state {
 
 // A conversion before it begins: no streams or names yet, no pairs, no
 // start keyword, and the comma check in force.
-const conversion_state new_conversion = {nullptr,  nullptr, nullptr, nullptr,       0,
-                                         NO_START, 1,       0,       LISTING_BLOCK, new_output};
+const conversion_state new_conversion = {nullptr,   nullptr, nullptr, nullptr, 0, NO_START,
+                                         1,         0,       0,       0,       0, LISTING_BLOCK,
+                                         new_output};
 
 extern conversion_state state;
 
@@ -44,8 +50,9 @@ extern conversion_state state;
 int convert_listing();
 
 // Sends what is punched to the tape, or to standard output when there is
-// none; called before the first word.
-void start_output();
+// none, and punches a block tape's loader; called before the first word.
+// 0, or 1 once the output has failed.
+int start_output();
 
 // Punch one word as three tape frames, or print it in the debug listing;
 // 0, or 1 once the output has failed (reported once), after which nothing

@@ -13,6 +13,10 @@
 // tape's own open then decides.
 int same_file(FILE *listing, const char *tape_name);
 
+// Nonzero when name is a regular file on disk, not a device or a folder:
+// one that may be removed without harm to the system.
+int regular_file(const char *name);
+
 // Nonzero when the stream is a terminal (a console on Windows), where a
 // person types the input and sees the output as it comes.
 int is_terminal(FILE *stream);

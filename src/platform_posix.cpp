@@ -16,6 +16,12 @@ int same_file(FILE *listing, const char *tape_name)
 	return S_ISREG(out.st_mode) && in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 }
 
+int regular_file(const char *name)
+{
+	struct stat file;
+	return lstat(name, &file) == 0 && S_ISREG(file.st_mode);
+}
+
 int is_terminal(FILE *stream)
 {
 	return isatty(fileno(stream));

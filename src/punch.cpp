@@ -4,13 +4,18 @@
 #include <cstdint>
 
 #include "conversion.h"
+#include "loader.h"
 #include "octal.h"
 
-void start_output()
-{
-	state.output.stream = state.tape ? state.tape : stdout;
-	state.output.name = state.tape ? state.tape_name : nullptr;
-}
+// A block tape: the loader's read-in section, then the listing's words as
+// blocks, each of consecutive locations, then the end word. A block holds
+// at most 0100 words, as on the tapes of the time: a misread frame costs
+// one block, and its header and checksum add three words to 64.
+enum { BLOCK_WORDS = 0100 };
+static int block[BLOCK_WORDS];
+static int block_first, block_length; // the block being gathered
+
+static int punch_lone_word(int word);
 
 unsigned char *punch_frame(unsigned char *p, int frame)
 {
@@ -43,8 +48,92 @@ static inline unsigned char *put_octal(unsigned char *p, int word)
 	return p + 1;
 }
 
+int start_output()
+{
+	state.output.stream = state.tape ? state.tape : stdout;
+	state.output.name = state.tape ? state.tape_name : nullptr;
+	block_length = 0;
+	if (!state.blocks)
+		return 0;
+	int failed = 0;
+	for (const int *pair : loader_pairs)
+		failed |= punch_word(DEPOSIT_WORD | pair[0]) | punch_word(pair[1]);
+	return failed | punch_word(START_WORD | LOADER_START);
+}
+
+// The block gathered, if any: dio FA, dio LA+1, the words and the sum.
+static int punch_block()
+{
+	if (block_length == 0)
+		return 0;
+	int first = DEPOSIT_WORD | block_first, end = first + block_length;
+	uint64_t sum = static_cast<uint64_t>(first) + static_cast<uint64_t>(end);
+	int failed = punch_lone_word(first) | punch_lone_word(end);
+	for (int i = 0; i < block_length; i++) {
+		sum += static_cast<uint64_t>(block[i]);
+		failed |= punch_lone_word(block[i]);
+	}
+	failed |= punch_lone_word(folded_sum(sum));
+	state.block_count++;
+	block_length = 0;
+	return failed;
+}
+
+static int is_loader_word(int location, int word)
+{
+	for (const int *pair : loader_pairs)
+		if (pair[0] == location)
+			return pair[1] == word;
+	return 0;
+}
+
+// Each word joins the block being gathered, or begins one. The loader's
+// own words at their places are left out, as its read-in section puts
+// them there, and tapelist lists them with the words of the blocks; any
+// other word there would overwrite the loader as it loads the tape.
+static int gather(int location, const int *words, int count)
+{
+	for (int i = 0; i < count; i++, location++) {
+		if (location >= LOADER_FIRST) {
+			if (is_loader_word(location, words[i]))
+				continue;
+			fprintf(stderr,
+			        "The word at %4.4o would overwrite the block loader at %4.4o-7777\n",
+			        location, LOADER_FIRST);
+			state.loader_clash = 1;
+			return 1;
+		}
+		if (block_length > 0 &&
+		    (location != block_first + block_length || block_length == BLOCK_WORDS) &&
+		    punch_block())
+			return 1;
+		if (block_length == 0)
+			block_first = location;
+		block[block_length++] = words[i];
+		state.pair_count++;
+	}
+	return 0;
+}
+
+// A word of a block, alone on its line in the debug listing, as it is no
+// pair.
+static int punch_lone_word(int word)
+{
+	block_output &out = state.output;
+	unsigned char *p = output_end(out);
+	if (state.tape)
+		p = put_frames(p, word);
+	else {
+		p = put_digits(p, word);
+		*p++ = '\n';
+	}
+	return item_done(out, p);
+}
+
 int punch_word(int word)
 {
+	if (state.blocks && punch_block())
+		return 1;
 	block_output &out = state.output;
 	if (out.failed)
 		return 1;
@@ -57,6 +146,8 @@ int punch_pairs(int location, const int *words, int count)
 	block_output &out = state.output;
 	if (out.failed)
 		return 1;
+	if (state.blocks)
+		return gather(location, words, count);
 	// Locals, not the state: the stores of the frames could change it,
 	// for all the compiler knows, and it would be read again for each.
 	const int tape = state.tape != nullptr;
@@ -106,10 +197,16 @@ int punch_pair(int location, int word)
 	return punch_pairs(location, &word, 1);
 }
 
-// The tape is closed; standard output, in debug mode, only flushed.
+// The tape is closed; standard output, in debug mode, only flushed. A
+// block gathered is punched, unless the listing would overwrite the loader:
+// then nothing more is written.
 int finish_output()
 {
 	int close = state.tape != nullptr;
+	if (state.loader_clash)
+		state.output.held = 0;
+	else if (state.blocks)
+		punch_block();
 	state.tape = nullptr;
 	return finish_block_output(state.output, close);
 }

@@ -175,7 +175,8 @@ enum { LEADING_BLANKS, COMMENT, TEXT };
 
 int convert_listing()
 {
-	start_output();
+	if (start_output())
+		return 1;
 	// A whole block is waited for; from a terminal, where a person types
 	// the listing, take what each read brings instead.
 	size_t block = is_terminal(state.listing) ? 1 : state.read_block;

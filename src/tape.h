@@ -34,6 +34,17 @@ enum {
 	FORM = OPERATION | INDIRECT // the top six bits: the operation and the indirect bit
 };
 
+// A block of a loader's tape: dio FA, dio LA+1, the words for FA to LA,
+// and their checksum, the one's-complement sum of the header words and
+// the words. Summed in a wider number, the sum is folded with the
+// end-around carry, which leaves 777777 for a sum of zero.
+static inline int folded_sum(uint64_t sum)
+{
+	while (sum > LARGEST_WORD)
+		sum = (sum & LARGEST_WORD) + (sum >> 18);
+	return static_cast<int>(sum);
+}
+
 // The three frames of a word as a number, the first in the low byte,
 // whatever the machine's byte order.
 static inline uint64_t three_frames(int word)

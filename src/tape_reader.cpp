@@ -8,7 +8,9 @@
 //   the blocks' jmp says; after blocks, they are the loader started again
 //   on another program, a segment of their own;
 // - a read-in section (dio, dac or jmp first): READ IN pressed again, a
-//   segment of its own;
+//   segment of its own; but a plain jmp right after a read-in section is
+//   what a loader reads where blocks would begin, and ends the segment
+//   with no blocks, as the simulator's own block loading takes it;
 // - anything else, which only the program can make sense of: counted and
 //   left alone.
 // Words pass as a block only with a right checksum. Right after a jmp, a
@@ -129,6 +131,15 @@ static int read_in(int given)
 // What read_block found.
 enum { BLOCK_READ, NO_HEADER, WRONG_CHECKSUM, CUT_SHORT, BLOCK_READ_FAILED };
 
+// The sum of the header and data words of the block read, 777777 for zero.
+static int block_sum()
+{
+	uint64_t sum = 0;
+	for (int i = 0; i < count - 1; i++)
+		sum += static_cast<uint64_t>(words[i]);
+	return folded_sum(sum);
+}
+
 // Reads a block from its first header word, a plain dio, into words[].
 static int read_block(int first, unsigned long long first_at)
 {
@@ -151,27 +162,10 @@ static int read_block(int first, unsigned long long first_at)
 			length = (word & ADDRESS) - (first & ADDRESS) + 3;
 		}
 	}
-	// The one's-complement sum of the header and data words, with the
-	// end-around carry. 777777 and 000000 both stand for zero: a loader's
-	// add makes +0 of the sum -0, and the simulator's own block loading
-	// keeps -0.
-	uint64_t sum = 0;
-	for (int i = 0; i < count - 1; i++)
-		sum += static_cast<uint64_t>(words[i]);
-	return sum % LARGEST_WORD == static_cast<uint64_t>(words[count - 1]) % LARGEST_WORD
-	               ? BLOCK_READ
-	               : WRONG_CHECKSUM;
-}
-
-// The sum as the end-around carry leaves it, 777777 for zero.
-static int block_sum()
-{
-	uint64_t sum = 0;
-	for (int i = 0; i < count - 1; i++)
-		sum += static_cast<uint64_t>(words[i]);
-	while (sum > LARGEST_WORD)
-		sum = (sum & LARGEST_WORD) + (sum >> 18);
-	return static_cast<int>(sum);
+	// 777777 and 000000 both stand for zero: a loader's add makes +0 of
+	// the sum -0, and the simulator's own block loading keeps -0.
+	return block_sum() % LARGEST_WORD == words[count - 1] % LARGEST_WORD ? BLOCK_READ
+	                                                                     : WRONG_CHECKSUM;
 }
 
 static int take_block()
@@ -346,6 +340,14 @@ int list_tape()
 			return leave_rest(section, start, mark, blanks, seventh_hole);
 
 		unsigned long long word_at = cursor.word_at;
+		if (section == READ_IN_SECTION && (word & FORM) == START_WORD) {
+			if (list_section_end(section, jmp_at, start, STARTS_LOADER))
+				return 1;
+			section = BLOCK_SECTION;
+			start = word & ADDRESS;
+			jmp_at = word_at;
+			continue;
+		}
 		int given = 1;
 		words[0] = word;
 		words_at[0] = word_at;

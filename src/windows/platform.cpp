@@ -39,6 +39,13 @@ int same_file(FILE *listing, const char *tape_name)
 	       in.nFileIndexHigh == out.nFileIndexHigh && in.nFileIndexLow == out.nFileIndexLow;
 }
 
+int regular_file(const char *name)
+{
+	DWORD attributes = GetFileAttributesA(name);
+	return attributes != INVALID_FILE_ATTRIBUTES &&
+	       !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+}
+
 // Any character device counts, the NUL device too; that only costs the
 // buffering, never a wrong result.
 int is_terminal(FILE *stream)

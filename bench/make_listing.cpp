@@ -2,6 +2,8 @@
 //   make_listing MEGABYTES
 // Memory is filled again and again from a label at 0, eight words a line,
 // with a comment now and then, and the listing ends with a start statement.
+// The words stop short of 7752, where the block loader lives, so that the
+// same listing makes a block tape too.
 #include <cstdio>
 #include <cstdlib>
 
@@ -19,7 +21,7 @@ int main(int argc, char **argv)
 	written += printf("Benchmark listing\n");
 	for (long block = 0; written < bytes; block++) {
 		written += printf("0/ / block %ld\n", block);
-		for (int line = 0; line < 4096 / 8; line++) {
+		for (int line = 0; line < 07740 / 8; line++) {
 			if (line % 64 == 63)
 				written += printf("/ a comment, now and then\n");
 			for (int word = 0; word < 8; word++) {

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -381,7 +382,7 @@ std::vector<std::string> segment_listings(const std::string &listing)
 outcome check_read_back(const std::string &bytes)
 {
 	// Listed one way or the other, as the length has it.
-	int symbolic = bytes.size() % 2;
+	int symbolic = static_cast<int>(bytes.size() % 2);
 	outcome back = list_back(bytes, TAPE_BLOCK, TAPE_BLOCK, SIZE_MAX, symbolic);
 	loaded l = load(bytes);
 	if (back.result != (l.whole ? 0 : 1))
@@ -447,9 +448,10 @@ void check_block_tape(const std::string &listing, const outcome &rim)
 	loaded blocks = load(tape.output), pairs = load(rim.output);
 	std::vector<std::pair<int, int>> expected;
 	if (!pairs.segments.empty())
-		for (auto pair : pairs.segments[0].deposits)
-			if (pair.first < LOADER_FIRST)
-				expected.push_back(pair);
+		std::copy_if(
+		        pairs.segments[0].deposits.begin(), pairs.segments[0].deposits.end(),
+		        std::back_inserter(expected),
+		        [](std::pair<int, int> pair) { return pair.first < LOADER_FIRST; });
 	const auto &got = blocks.segments.at(0).deposits;
 	if (got.size() != LOADER_PAIRS + expected.size() ||
 	    !std::equal(expected.begin(), expected.end(), got.begin() + LOADER_PAIRS) ||

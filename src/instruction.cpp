@@ -292,7 +292,7 @@ static unsigned char *put_parts(unsigned char *p, int word, int group)
 		memcpy(p, m.name, 3);
 		p[3] = static_cast<unsigned char>(numbered ? '0' + value : ' ');
 		p[4] = ' ';
-		p += (4 + numbered) * (value != 0);
+		p += value != 0 ? 4 + numbered : 0;
 	}
 	return p == start ? put_name(p, mnemonics[group]) : p - 1;
 }

@@ -34,9 +34,9 @@ void start_listing()
 // Text at p, without its terminating NUL; returns the end.
 static unsigned char *put_text(unsigned char *p, const char *text)
 {
-	size_t length = strlen(text);
-	memcpy(p, text, length);
-	return p + length;
+	while (*text)
+		*p++ = static_cast<unsigned char>(*text++);
+	return p;
 }
 
 static unsigned char *put_decimal(unsigned char *p, unsigned long long n)
@@ -169,7 +169,9 @@ static inline unsigned char *put_value(unsigned char *p, int word)
 	unsigned char *end = put_instruction(p + 3, word);
 	if (end == p + 3)
 		return p;
-	memcpy(p, " / ", 3);
+	p[0] = ' ';
+	p[1] = '/';
+	p[2] = ' ';
 	return end;
 }
 

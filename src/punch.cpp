@@ -12,7 +12,7 @@
 // at most 0100 words, as on the tapes of the time: a misread frame costs
 // one block, and its header and checksum add three words to 64.
 enum { BLOCK_WORDS = 0100 };
-static int block[BLOCK_WORDS];
+static int gathered[BLOCK_WORDS];
 static int block_first, block_length; // the block being gathered
 
 static int punch_lone_word(int word);
@@ -56,8 +56,9 @@ int start_output()
 	if (!state.blocks)
 		return 0;
 	int failed = 0;
-	for (const int *pair : loader_pairs)
-		failed |= punch_word(DEPOSIT_WORD | pair[0]) | punch_word(pair[1]);
+	for (int i = 0; i < LOADER_PAIRS; i++)
+		failed |= punch_word(DEPOSIT_WORD | loader_pairs[i][0]) |
+		          punch_word(loader_pairs[i][1]);
 	return failed | punch_word(START_WORD | LOADER_START);
 }
 
@@ -70,8 +71,8 @@ static int punch_block()
 	uint64_t sum = static_cast<uint64_t>(first) + static_cast<uint64_t>(end);
 	int failed = punch_lone_word(first) | punch_lone_word(end);
 	for (int i = 0; i < block_length; i++) {
-		sum += static_cast<uint64_t>(block[i]);
-		failed |= punch_lone_word(block[i]);
+		sum += static_cast<uint64_t>(gathered[i]);
+		failed |= punch_lone_word(gathered[i]);
 	}
 	failed |= punch_lone_word(folded_sum(sum));
 	state.block_count++;
@@ -81,9 +82,9 @@ static int punch_block()
 
 static int is_loader_word(int location, int word)
 {
-	for (const int *pair : loader_pairs)
-		if (pair[0] == location)
-			return pair[1] == word;
+	for (int i = 0; i < LOADER_PAIRS; i++)
+		if (loader_pairs[i][0] == location)
+			return loader_pairs[i][1] == word;
 	return 0;
 }
 
@@ -109,7 +110,7 @@ static int gather(int location, const int *words, int count)
 			return 1;
 		if (block_length == 0)
 			block_first = location;
-		block[block_length++] = words[i];
+		gathered[block_length++] = words[i];
 		state.pair_count++;
 	}
 	return 0;

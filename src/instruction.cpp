@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "instruction.h"
+#include "octal.h"
 
 enum {
 	I_BIT = 010000, // indirect; in the skip group the sense inverted, in-out the wait
@@ -240,9 +241,11 @@ static inline unsigned char *put_i(unsigned char *p)
 // the leading zeros are shifted out.
 static inline unsigned char *put_number(unsigned char *p, int number)
 {
-	uint32_t digits = 0;
-	for (int shift = 0; shift < 12; shift += 3)
-		digits = digits << 8 | static_cast<uint32_t>('0' + (number >> shift & 7));
+	auto two = [](int six_bits) {
+		return static_cast<uint32_t>(octal_digits[2 * six_bits]) |
+		       static_cast<uint32_t>(octal_digits[2 * six_bits + 1]) << 8;
+	};
+	uint32_t digits = two(number >> 6 & 077) | two(number & 077) << 16;
 	int length = 1 + (number >= 010) + (number >= 0100) + (number >= 01000);
 	digits >>= 8 * (4 - length);
 	p[0] = ' ';
@@ -263,8 +266,8 @@ static inline int in_group(int i)
 // The name among the group's for the whole word, or p.
 static unsigned char *put_word_name(unsigned char *p, int word, int group)
 {
-	for (int i = group + 1; in_group(i); i++)
-		if (mnemonics[i].how == WORD && mnemonics[i].code == word)
+	for (int i = group + 1; mnemonics[i].how == WORD; i++) // they come first
+		if (mnemonics[i].code == word)
 			return put_name(p, mnemonics[i]);
 	return p;
 }
@@ -292,7 +295,8 @@ static unsigned char *put_parts(unsigned char *p, int word, int group)
 		memcpy(p, m.name, 3);
 		p[3] = static_cast<unsigned char>(numbered ? '0' + value : ' ');
 		p[4] = ' ';
-		p += value != 0 ? 4 + numbered : 0;
+		int advance = (4 + numbered) * (value != 0); // no branch, as said
+		p += advance;
 	}
 	return p == start ? put_name(p, mnemonics[group]) : p - 1;
 }
@@ -323,9 +327,12 @@ static unsigned char *put_shift(unsigned char *p, int word, int group)
 	int entry = where.shift[(word & SHIFT_REGISTERS) >> 9];
 	if (entry == 0)
 		return word == mnemonics[group].code ? put_name(p, mnemonics[group]) : p;
-	int count = 0;
-	for (int bits = word & SHIFT_COUNT; bits; bits &= bits - 1)
-		count++;
+	// The one bits of the low nine, counted in pairs, then fours, then all.
+	int count = word & SHIFT_COUNT;
+	count -= count >> 1 & 0525;
+	count = (count & 0463) + (count >> 2 & 0463);
+	count = (count + (count >> 4)) & 0417;
+	count = (count + (count >> 8)) & 017;
 	p = put_name(p, mnemonics[entry]);
 	p[0] = ' ';
 	p[1] = static_cast<unsigned char>('0' + count);

@@ -12,10 +12,11 @@
 // at most 0100 words, as on the tapes of the time: a misread frame costs
 // one block, and its header and checksum add three words to 64.
 enum { BLOCK_WORDS = 0100 };
+// A block goes into the output as one item: in the debug listing, seven
+// characters a word.
+static_assert((BLOCK_WORDS + 3) * 7 <= OUTPUT_ROOM, "a block fits the room past a block");
 static int gathered[BLOCK_WORDS];
 static int block_first, block_length; // the block being gathered
-
-static int punch_lone_word(int word);
 
 unsigned char *punch_frame(unsigned char *p, int frame)
 {
@@ -62,22 +63,34 @@ int start_output()
 	return failed | punch_word(START_WORD | LOADER_START);
 }
 
-// The block gathered, if any: dio FA, dio LA+1, the words and the sum.
+// A word of a block: three frames, or alone on its line in the debug
+// listing, as it is no pair.
+static inline unsigned char *put_lone_word(unsigned char *p, int word)
+{
+	if (state.tape)
+		return put_frames(p, word);
+	p = put_digits(p, word);
+	*p = '\n';
+	return p + 1;
+}
+
+// The block gathered, if any, as one item: dio FA, dio LA+1, the words
+// and their sum.
 static int punch_block()
 {
 	if (block_length == 0)
 		return 0;
 	int first = DEPOSIT_WORD | block_first, end = first + block_length;
 	uint64_t sum = static_cast<uint64_t>(first) + static_cast<uint64_t>(end);
-	int failed = punch_lone_word(first) | punch_lone_word(end);
+	unsigned char *p = put_lone_word(put_lone_word(output_end(state.output), first), end);
 	for (int i = 0; i < block_length; i++) {
 		sum += static_cast<uint64_t>(gathered[i]);
-		failed |= punch_lone_word(gathered[i]);
+		p = put_lone_word(p, gathered[i]);
 	}
-	failed |= punch_lone_word(folded_sum(sum));
+	p = put_lone_word(p, folded_sum(sum));
 	state.block_count++;
 	block_length = 0;
-	return failed;
+	return item_done(state.output, p);
 }
 
 static int is_loader_word(int location, int word)
@@ -114,21 +127,6 @@ static int gather(int location, const int *words, int count)
 		state.pair_count++;
 	}
 	return 0;
-}
-
-// A word of a block, alone on its line in the debug listing, as it is no
-// pair.
-static int punch_lone_word(int word)
-{
-	block_output &out = state.output;
-	unsigned char *p = output_end(out);
-	if (state.tape)
-		p = put_frames(p, word);
-	else {
-		p = put_digits(p, word);
-		*p++ = '\n';
-	}
-	return item_done(out, p);
 }
 
 int punch_word(int word)

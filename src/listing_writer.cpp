@@ -191,11 +191,20 @@ static inline unsigned char *put_word(unsigned char *p, int location, int word)
 	return put_value(p, word);
 }
 
-int list_word(int location, int word)
+int list_words(const int *locations, const int *words, int count)
 {
 	if (title_due && put_title())
 		return 1;
-	return item_done(reading.output, put_word(output_end(reading.output), location, word));
+	block_output &out = reading.output;
+	for (int i = 0; i < count; i++)
+		if (item_done(out, put_word(output_end(out), locations[i], words[i])))
+			return 1;
+	return 0;
+}
+
+int list_word(int location, int word)
+{
+	return list_words(&location, &word, 1);
 }
 
 int list_block(unsigned long long frame, int first, const int *words, int count)

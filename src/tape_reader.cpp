@@ -31,6 +31,9 @@ static int words[LONGEST_BLOCK];
 static unsigned long long words_at[LONGEST_BLOCK];
 static int count; // words read of it
 
+// Read-in pairs listed at a time, at most.
+enum { BATCH = 64 };
+
 // The jmp that ended the last section.
 static unsigned long long jmp_at;
 
@@ -88,14 +91,19 @@ static int read_in(int given)
 			word_at = words_at[used++];
 		} else {
 			// Most of a section is pairs of clean frames, a plain dio
-			// first: taken six frames at a time while they last.
-			if (location < 0)
-				for (int pair; (pair = next_pair(location)) >= 0;
-				     location = -1) {
-					reading.pair_count++;
-					if (list_word(location, pair))
-						return -1;
-				}
+			// first: taken six frames at a time while they last, and
+			// listed in batches.
+			for (int count = BATCH; location < 0 && count == BATCH;) {
+				int locations[BATCH], values[BATCH];
+				for (count = 0;
+				     count < BATCH &&
+				     (values[count] = next_pair(locations[count])) >= 0;
+				     count++)
+					;
+				reading.pair_count += count;
+				if (count > 0 && list_words(locations, values, count))
+					return -1;
+			}
 			word = next_word();
 			word_at = cursor.word_at;
 		}

@@ -61,8 +61,9 @@ int list_tape();
 void start_listing();
 // A segment begins at frame; its title goes out with its first item.
 void list_segment(unsigned long long frame);
-// A word that a read-in section deposits.
+// A word that a read-in section deposits, or count of them.
 int list_word(int location, int word);
+int list_words(const int *locations, const int *words, int count);
 // A block read whole: count data words for first and on, which begins at
 // frame; its number is reading.block_count.
 int list_block(unsigned long long frame, int first, const int *words, int count);

@@ -51,12 +51,12 @@ static unsigned char *put_decimal(unsigned char *p, unsigned long long n)
 }
 
 // Writes what is held once the piece at p is long; returns where to go on.
-static unsigned char *piece_done(unsigned char *p, int *failed)
+static unsigned char *piece_done(unsigned char *p)
 {
 	block_output &out = reading.output;
 	if (p - output_end(out) < PIECE)
 		return p;
-	*failed |= item_done(out, p);
+	item_done(out, p);
 	return output_end(out);
 }
 
@@ -71,7 +71,7 @@ void list_segment(unsigned long long frame)
 
 // The leader's frames with holes, a line for each hole from the lowest,
 // a mark for a hole: a title punched in the leader reads upright.
-static int draw_leader()
+static void draw_leader()
 {
 	const char *name = reading.tape_name;
 	if (drawing.too_many > 0) {
@@ -80,11 +80,10 @@ static int draw_leader()
 		        "as a title (%d at most)\n",
 		        name, drawing.first, drawing.first + drawing.too_many - 1,
 		        LEADER_FRAMES);
-		return 0;
+		return;
 	}
 	if (drawing.count == 0)
-		return 0;
-	int failed = 0;
+		return;
 	unsigned char *p = output_end(reading.output);
 	*p++ = '\n';
 	for (int hole = 0; hole < 7; hole++) {
@@ -96,21 +95,20 @@ static int draw_leader()
 			*p++ = ' ';
 		for (size_t i = 0; i < last; i++) {
 			*p++ = drawing.frames[i] >> hole & 1 ? '#' : ' ';
-			p = piece_done(p, &failed);
+			p = piece_done(p);
 		}
 		*p++ = '\n';
 	}
-	return failed | item_done(reading.output, p);
+	item_done(reading.output, p);
 }
 
 // The title line goes out with the segment's first item, so that a tape
 // that holds none gives no listing at all. A control character in the
 // tape's name, a line end above all, is shown as '?': the title must stay
 // one line.
-static int put_title()
+static void put_title()
 {
 	title_due = 0;
-	int failed = 0;
 	unsigned char *p = output_end(reading.output);
 	if (reading.segments > 1)
 		*p++ = '\n';
@@ -118,7 +116,7 @@ static int put_title()
 	for (const char *c = reading.title; *c; c++) {
 		auto byte = static_cast<unsigned char>(*c);
 		*p++ = byte < ' ' || byte == 0177 ? '?' : byte;
-		p = piece_done(p, &failed);
+		p = piece_done(p);
 	}
 	if (reading.segments > 1) {
 		p = put_decimal(put_text(p, ", segment "),
@@ -126,14 +124,15 @@ static int put_title()
 		p = put_decimal(put_text(p, ", from frame "), segment_at);
 	}
 	*p++ = '\n';
-	return failed | item_done(reading.output, p) | draw_leader();
+	item_done(reading.output, p);
+	draw_leader();
 }
 
 // Where the writer is, with the title out and no line open.
-static unsigned char *paragraph(int *failed)
+static unsigned char *paragraph()
 {
 	if (title_due)
-		*failed = put_title();
+		put_title();
 	unsigned char *p = output_end(reading.output);
 	if (next_location >= 0)
 		*p++ = '\n';
@@ -191,15 +190,16 @@ static inline unsigned char *put_word(unsigned char *p, int location, int word)
 	return put_value(p, word);
 }
 
+// Once the listing has failed, nothing more is written: the reader then
+// stops at the next word or block.
 int list_words(const int *locations, const int *words, int count)
 {
-	if (title_due && put_title())
-		return 1;
+	if (title_due)
+		put_title();
 	block_output &out = reading.output;
 	for (int i = 0; i < count; i++)
-		if (item_done(out, put_word(output_end(out), locations[i], words[i])))
-			return 1;
-	return 0;
+		item_done(out, put_word(output_end(out), locations[i], words[i]));
+	return out.failed;
 }
 
 int list_word(int location, int word)
@@ -209,8 +209,7 @@ int list_word(int location, int word)
 
 int list_block(unsigned long long frame, int first, const int *words, int count)
 {
-	int failed = 0;
-	unsigned char *p = paragraph(&failed);
+	unsigned char *p = paragraph();
 	p = put_decimal(put_text(p, "\n/ block "),
 	                static_cast<unsigned long long>(reading.block_count));
 	p = put_decimal(put_text(p, ", frame "), frame);
@@ -223,17 +222,17 @@ int list_block(unsigned long long frame, int first, const int *words, int count)
 	next_location = first + 1;
 	p = put_value(p, words[0]);
 	for (int i = 1; i < count; i++) {
-		failed |= item_done(reading.output, p);
+		item_done(reading.output, p);
 		p = put_word(output_end(reading.output), first + i, words[i]);
 	}
-	return failed | item_done(reading.output, p);
+	item_done(reading.output, p);
+	return reading.output.failed;
 }
 
-int list_section_end(int section, unsigned long long frame, int start, int starts)
+void list_section_end(int section, unsigned long long frame, int start, int starts)
 {
-	int failed = 0;
 	int line_open = next_location >= 0;
-	unsigned char *p = paragraph(&failed);
+	unsigned char *p = paragraph();
 	if (!line_open)
 		*p++ = '\n';
 	p = put_decimal(put_text(p, "/ frame "), frame);
@@ -242,16 +241,15 @@ int list_section_end(int section, unsigned long long frame, int start, int start
 	p = put_text(p, starts == STARTS_LOADER
 	                        ? " and starts the loader, which reads the blocks below\n"
 	                        : " and starts the program\n");
-	return failed | item_done(reading.output, p);
+	item_done(reading.output, p);
 }
 
-int list_start(int start)
+void list_start(int start)
 {
-	int failed = 0;
-	unsigned char *p = paragraph(&failed);
+	unsigned char *p = paragraph();
 	p = put_address(put_text(p, "\nstart "), start);
 	*p++ = '\n';
-	return failed | item_done(reading.output, p);
+	item_done(reading.output, p);
 }
 
 int finish_listing()

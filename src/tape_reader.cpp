@@ -262,13 +262,12 @@ static int make_read_in_pairs()
 
 // The segment that ended in a jmp to start, after the section of the given
 // kind, is whole.
-static int close_segment(int section, int start)
+static void close_segment(int section, int start)
 {
 	if (reading.segments == 1)
 		reading.start = start;
-	if (list_section_end(section, jmp_at, start, STARTS_PROGRAM))
-		return 1;
-	return list_start(start);
+	list_section_end(section, jmp_at, start, STARTS_PROGRAM);
+	list_start(start);
 }
 
 // The frames after a jmp that are for the program alone.
@@ -280,7 +279,8 @@ static int leave_rest(int section, int start, unsigned long long mark,
 	reading.seventh_hole = seventh_hole;
 	reading.after_start = frames_taken() - mark;
 	reading.blank_after_start = blank_frames() - blanks;
-	return close_segment(section, start);
+	close_segment(section, start);
+	return 0;
 }
 
 // Words that began like a block right after a jmp, but are none: how many
@@ -296,8 +296,8 @@ static int not_a_block(int found, int section, int start)
 	// A damaged block: the loader that read-in started fails; after
 	// blocks, the loader started again, and the segment before is whole.
 	if (!make_read_in_pairs()) {
-		if (section == BLOCK_SECTION && close_segment(section, start))
-			return -1;
+		if (section == BLOCK_SECTION)
+			close_segment(section, start);
 		return block_fault(found, "; nor do the words make read-in pairs");
 	}
 	if (found == WRONG_CHECKSUM)
@@ -349,8 +349,7 @@ int list_tape()
 
 		unsigned long long word_at = cursor.word_at;
 		if (section == READ_IN_SECTION && (word & FORM) == START_WORD) {
-			if (list_section_end(section, jmp_at, start, STARTS_LOADER))
-				return 1;
+			list_section_end(section, jmp_at, start, STARTS_LOADER);
 			section = BLOCK_SECTION;
 			start = word & ADDRESS;
 			jmp_at = word_at;
@@ -363,27 +362,22 @@ int list_tape()
 			int found = read_block(word, word_at);
 			if (found == BLOCK_READ) {
 				// Blocks after read-in are its loader's.
-				if (section == READ_IN_SECTION
-				            ? list_section_end(section, jmp_at, start,
-				                               STARTS_LOADER)
-				            : close_segment(section, start))
-					return 1;
-				if (section == BLOCK_SECTION) {
+				if (section == READ_IN_SECTION)
+					list_section_end(section, jmp_at, start, STARTS_LOADER);
+				else {
+					close_segment(section, start);
 					reading.segments++;
 					list_segment(word_at);
 				}
-				if (take_block())
-					return 1;
 				section = BLOCK_SECTION;
-				start = read_blocks();
+				start = take_block() ? -1 : read_blocks();
 				continue;
 			}
 			if ((given = not_a_block(found, section, start)) < 0)
 				return 1;
 		}
 		// READ IN pressed again: a segment of its own.
-		if (close_segment(section, start))
-			return 1;
+		close_segment(section, start);
 		reading.segments++;
 		list_segment(word_at);
 		section = READ_IN_SECTION;

@@ -61,7 +61,8 @@ int list_tape();
 void start_listing();
 // A segment begins at frame; its title goes out with its first item.
 void list_segment(unsigned long long frame);
-// A word that a read-in section deposits, or count of them.
+// A word that a read-in section deposits, or count of them; they and
+// list_block return 1 once the listing could not be written.
 int list_word(int location, int word);
 int list_words(const int *locations, const int *words, int count);
 // A block read whole: count data words for first and on, which begins at
@@ -71,9 +72,9 @@ int list_block(unsigned long long frame, int first, const int *words, int count)
 // after a read-in section, a loader that reads the blocks that follow.
 enum { READ_IN_SECTION, BLOCK_SECTION };
 enum { STARTS_PROGRAM, STARTS_LOADER };
-int list_section_end(int section, unsigned long long frame, int start, int starts);
+void list_section_end(int section, unsigned long long frame, int start, int starts);
 // The segment's start statement: its listing is whole.
-int list_start(int start);
+void list_start(int start);
 // Writes what is held of the listing and flushes standard output; 0, or
 // 1 if the listing could not be completed.
 int finish_listing();

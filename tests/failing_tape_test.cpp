@@ -1,7 +1,8 @@
 // A tape that takes a given number of bytes and then fails, as a full disk
 // does: whatever the point of failure, the run fails, says so once, counts
 // only the pairs punched before the failure showed and writes nothing
-// after it.
+// after it. And a tape that can be read so far and then fails, as a
+// damaged one does: the segment it cuts short has no start statement.
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "conversion.h"
+#include "tapelist.h"
 
 namespace {
 
@@ -26,6 +28,24 @@ struct limited_tape {
 // as a failure without trying again: errno says why for either.) A disk
 // that frees up takes anything written after the failure, which would
 // leave a gap in the tape.
+// Reads what fits in the room, then fails; the end of a tape that fits is
+// the end.
+ssize_t read_limited(void *cookie, char *data, size_t size)
+{
+	auto *tape = static_cast<limited_tape *>(cookie);
+	size_t fits = std::min({size, tape->room, tape->bytes.size()});
+	if (tape->bytes.empty())
+		return 0;
+	if (fits == 0) {
+		errno = EIO;
+		return -1;
+	}
+	tape->bytes.copy(data, fits);
+	tape->bytes.erase(0, fits);
+	tape->room -= fits;
+	return static_cast<ssize_t>(fits);
+}
+
 ssize_t write_limited(void *cookie, const char *data, size_t size)
 {
 	auto *tape = static_cast<limited_tape *>(cookie);
@@ -49,6 +69,12 @@ FILE *open_limited(limited_tape *tape)
 	cookie_io_functions_t io{nullptr, write_limited, nullptr, nullptr};
 	return fopencookie(tape, "w", io);
 }
+
+FILE *open_failing(limited_tape *tape)
+{
+	cookie_io_functions_t io{read_limited, nullptr, nullptr, nullptr};
+	return fopencookie(tape, "r", io);
+}
 #elif defined(__APPLE__) || defined(__FreeBSD__) || defined(__NetBSD__) ||                     \
         defined(__OpenBSD__) || defined(__DragonFly__)
 #define HAVE_LIMITED_TAPE 1
@@ -60,6 +86,16 @@ int write_limited_int(void *cookie, const char *data, int size)
 FILE *open_limited(limited_tape *tape)
 {
 	return funopen(tape, nullptr, write_limited_int, nullptr, nullptr);
+}
+
+int read_limited_int(void *cookie, char *data, int size)
+{
+	return static_cast<int>(read_limited(cookie, data, static_cast<size_t>(size)));
+}
+
+FILE *open_failing(limited_tape *tape)
+{
+	return funopen(tape, read_limited_int, nullptr, nullptr, nullptr);
 }
 #endif
 
@@ -154,6 +190,50 @@ TEST(FailingTape, FailsWhereABufferOfOneBlockWould)
 		EXPECT_EQ(tape.bytes.size(), room);
 		EXPECT_EQ(got.pair_count, std::min(counted, pairs));
 		EXPECT_EQ(got.messages, no_space());
+	}
+}
+
+// A tape of two segments: read-in pairs, then blocks, then a read-in
+// section of its own, and a trailer. A failed read cuts the segment it
+// falls in short: the first is whole, start and all, once the second has
+// begun; the second, even when the failure is in the trailer.
+TEST(FailingTape, AFailedReadLeavesNoStartForTheSegmentItCuts)
+{
+	std::string whole;
+	for (int word : {0320100, 1, 0600100, 0320200, 0320202, 2, 3, 0640407, 0600200, 0320300,
+	                 4, 0600300})
+		for (int shift = 12; shift >= 0; shift -= 6)
+			whole += static_cast<char>(0200 | (word >> shift & 077));
+	whole.append(3, '\0');
+	// The second has begun once its first pair is read: a dio can also
+	// begin a block, and the word after it tells.
+	const size_t second_begun = 33;
+
+	for (size_t room = 0; room <= whole.size(); room++) {
+		SCOPED_TRACE("read " + std::to_string(room) + " frames");
+		limited_tape tape{whole, room, false};
+		reading = new_reading;
+		reading.tape_name = "tape.rim";
+		reading.title = "tape.rim";
+		reading.tape = open_failing(&tape);
+		ASSERT_TRUE(reading.tape);
+		testing::internal::CaptureStdout();
+		testing::internal::CaptureStderr();
+		reading.output.stream = stdout;
+		int result = list_tape() | finish_listing();
+		std::string listing = testing::internal::GetCapturedStdout();
+		std::string messages = testing::internal::GetCapturedStderr();
+		fclose(reading.tape);
+
+		size_t starts = 0;
+		for (size_t at = 0; (at = listing.find("\nstart ", at)) != std::string::npos;
+		     at++)
+			starts++;
+		bool failed = room < whole.size();
+		EXPECT_EQ(result, failed ? 1 : 0);
+		EXPECT_EQ(messages.find("tape.rim could not be read") != std::string::npos,
+		          failed);
+		EXPECT_EQ(starts, failed ? (room >= second_begun ? 1U : 0U) : 2U);
 	}
 }
 

@@ -242,8 +242,8 @@ static inline unsigned char *put_i(unsigned char *p)
 static inline unsigned char *put_number(unsigned char *p, int number)
 {
 	auto two = [](int six_bits) {
-		return static_cast<uint32_t>(octal_digits[2 * six_bits]) |
-		       static_cast<uint32_t>(octal_digits[2 * six_bits + 1]) << 8;
+		const char *pair = octal_digits + 2 * static_cast<size_t>(six_bits);
+		return static_cast<uint32_t>(pair[0]) | static_cast<uint32_t>(pair[1]) << 8;
 	};
 	uint32_t digits = two(number >> 6 & 077) | two(number & 077) << 16;
 	int length = 1 + (number >= 010) + (number >= 0100) + (number >= 01000);

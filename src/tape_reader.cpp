@@ -93,15 +93,15 @@ static int read_in(int given)
 			// Most of a section is pairs of clean frames, a plain dio
 			// first: taken six frames at a time while they last, and
 			// listed in batches.
-			for (int count = BATCH; location < 0 && count == BATCH;) {
+			for (int listed = BATCH; location < 0 && listed == BATCH;) {
 				int locations[BATCH], values[BATCH];
-				for (count = 0;
-				     count < BATCH &&
-				     (values[count] = next_pair(locations[count])) >= 0;
-				     count++)
+				for (listed = 0;
+				     listed < BATCH &&
+				     (values[listed] = next_pair(locations[listed])) >= 0;
+				     listed++)
 					;
-				reading.pair_count += count;
-				if (count > 0 && list_words(locations, values, count))
+				reading.pair_count += listed;
+				if (listed > 0 && list_words(locations, values, listed))
 					return -1;
 			}
 			word = next_word();

@@ -15,14 +15,12 @@ static int watching;                             // the frames of a leader are k
 static unsigned char kept[LEADER_FRAMES];        // its frames, from the first with a hole
 static unsigned long long kept_first, kept_span; // its first such frame, and to its last
 
+// The rest is set where it is used: blank_frames() is only ever taken as
+// a difference, and the leader and an unfinished word are noted afresh.
 void start_words()
 {
 	cursor = {tape_frames, tape_frames, 0, 0};
-	blanks = 0;
 	ended = 0;
-	unfinished = 0;
-	watching = 0;
-	kept_span = 0;
 }
 
 // The next block of frames; 0 at the end of the tape, or READ_FAILED.

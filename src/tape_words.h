@@ -46,7 +46,8 @@ static inline int next_word()
 
 // A read-in pair at once: when six clean frames are at hand and the first
 // word is a plain dio, its address in location and the word after it
-// returned; otherwise -1, and nothing is taken.
+// returned; otherwise -1, and nothing is taken. Where a whole pair was
+// found is never told, so cursor.word_at is left alone.
 static inline int next_pair(int &location)
 {
 	const unsigned char *p = cursor.next;
@@ -55,7 +56,6 @@ static inline int next_pair(int &location)
 	uint64_t frames = six_frames(p);
 	if ((frames & 0xc0c0c0c0c0c0) != 0x808080808080 || (frames & 077) != DEPOSIT_WORD >> 12)
 		return -1;
-	cursor.word_at = cursor.before + static_cast<unsigned long long>(p - tape_frames) + 1;
 	cursor.next = p + 6;
 	location = frames_word(frames) & ADDRESS;
 	return frames_word(frames >> 24);
